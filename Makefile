@@ -1,0 +1,43 @@
+# The entry points a newcomer needs; see README.md.
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+ifdef CI
+CMAKE_FLAGS += -DTARVENDO_WERROR=ON
+endif
+
+.PHONY: bootstrap configure build test bench run format tsan asan clean
+
+bootstrap:
+	@scripts/bootstrap
+
+configure: bootstrap
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@cmake --build $(BUILD_DIR) --target benchmarks -j $(JOBS)
+	@scripts/run-benchmarks $(BUILD_DIR)
+
+run: build
+	@scripts/run-local $(BUILD_DIR)
+
+# ThreadSanitizer build of every test that runs threads.
+tsan: bootstrap
+	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVENDO_SANITIZE=thread \
+	  -DTARVENDO_BUILD_CLIENT=OFF -DTARVENDO_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-tsan -j $(JOBS)
+	@cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --output-on-failure -j $(JOBS) -L 'transport|session|server'
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i
+
+clean:
+	@rm -rf $(BUILD_DIR) build-tsan

@@ -1,0 +1,32 @@
+# One interface target that carries the language level, warnings and
+# sanitizer flags for every target of the project.
+add_library(tarvendo_common INTERFACE)
+target_compile_features(tarvendo_common INTERFACE cxx_std_20)
+target_compile_options(tarvendo_common INTERFACE -Wall -Wextra -Wpedantic)
+if(TARVENDO_WERROR)
+  target_compile_options(tarvendo_common INTERFACE -Werror)
+endif()
+
+if(TARVENDO_SANITIZE STREQUAL "address")
+  target_compile_options(tarvendo_common INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(tarvendo_common INTERFACE -fsanitize=address,undefined)
+elseif(TARVENDO_SANITIZE STREQUAL "thread")
+  target_compile_options(tarvendo_common INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(tarvendo_common INTERFACE -fsanitize=thread)
+elseif(NOT TARVENDO_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "TARVENDO_SANITIZE must be address, thread or empty")
+endif()
+
+# add_tarvendo_test(<name> LABEL <label> SOURCES <files...> LIBS <targets...>)
+# One GoogleTest executable per test file group, registered with CTest.
+function(add_tarvendo_test name)
+  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main tarvendo_common)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT})
+endfunction()

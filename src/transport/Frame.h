@@ -1,0 +1,43 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
+#include "ByteBuffer.h"
+#include "Socket.h"
+
+// The one frame format of every message: a signed 32-bit little-endian length,
+// then that many bytes of UTF-8 JSON. Every sender and receiver goes through here.
+namespace tarvendo {
+
+// Protocol messages are a few hundred bytes; a peer announcing more than this
+// is refused instead of being allowed to stream unbounded data into memory.
+inline constexpr std::int32_t kMaxFrameLength = 1 << 20;
+
+struct FrameLimits {
+    std::int32_t maxLength = kMaxFrameLength;
+    // Once a frame's first byte is there, the rest must follow within this
+    // time (zero: no limit). Waiting for a frame to start is never limited.
+    std::chrono::milliseconds stallTimeout{0};
+};
+
+// Writes the length with one write and, only if that succeeded, the payload.
+// True when both were written.
+bool writeFrame(Socket& socket, const ByteBuffer& payload);
+
+enum class FrameStatus {
+    ok,
+    closed,    // closed by the peer or failed
+    timedOut,  // the receive time-out or the stall limit passed
+    tooLong,   // the announced length is over the limit
+};
+
+// The next frame's payload; a length of zero or less gives an empty payload.
+// Absent when the connection closed, failed or timed out, or the length is
+// over the limit: after the last two the connection is out of step and must
+// not be used further.
+std::optional<ByteBuffer> readFrame(Socket& socket, const FrameLimits& limits = {},
+                                    FrameStatus* status = nullptr);
+
+}  // namespace tarvendo

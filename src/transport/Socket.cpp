@@ -1,0 +1,140 @@
+#include "Socket.h"
+
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <vector>
+
+#include "SocketPrimitives.h"
+
+namespace tarvendo {
+
+namespace {
+
+timeval toTimeval(std::chrono::milliseconds duration) {
+    const auto count = duration.count();
+    return timeval{static_cast<time_t>(count / 1000), static_cast<suseconds_t>((count % 1000) * 1000)};
+}
+
+}  // namespace
+
+std::shared_ptr<Socket> Socket::create(std::int32_t descriptor) {
+    if (descriptor == -1) {
+        descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (descriptor == -1) {
+            return nullptr;
+        }
+    }
+    if (!configure(descriptor)) {
+        ::shutdown(descriptor, SHUT_RDWR);
+        ::close(descriptor);
+        return nullptr;
+    }
+    return std::shared_ptr<Socket>(new Socket(descriptor));
+}
+
+bool Socket::configure(std::int32_t descriptor) {
+    // Writes to a gone peer are kept from raising SIGPIPE per call (MSG_NOSIGNAL).
+    return setopt_socket(descriptor, SO_REUSEADDR, 1) == 0 &&
+           setopt_socket(descriptor, SO_KEEPALIVE, 1) == 0;
+}
+
+Socket::~Socket() { close(); }
+
+std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead) {
+    lastReadTimedOut_ = false;
+    const std::int32_t descriptor = this->descriptor();
+    if (descriptor == -1) {
+        return std::nullopt;
+    }
+    ByteBuffer result;
+    if (bytesToRead <= 0) {
+        return result;
+    }
+    const std::int32_t chunkSize = std::max(socket_internal_buffer_size(descriptor), 1);
+    std::vector<std::uint8_t> scratch(static_cast<std::size_t>(chunkSize));
+    std::int32_t remaining = bytesToRead;
+    while (remaining > 0) {
+        const std::int32_t got = read_bytes(descriptor, scratch.data(), std::min(remaining, chunkSize));
+        if (got == -1) {
+            lastReadTimedOut_ = errno == EAGAIN || errno == EWOULDBLOCK;
+            return std::nullopt;
+        }
+        if (got == 0) {
+            if (remaining == bytesToRead) {
+                return std::nullopt;
+            }
+            break;
+        }
+        result.append(scratch.data(), static_cast<std::size_t>(got));
+        remaining -= got;
+    }
+    return result;
+}
+
+bool Socket::writeData(const ByteBuffer& data) {
+    const std::int32_t descriptor = this->descriptor();
+    if (descriptor == -1) {
+        return false;
+    }
+    if (data.size() > static_cast<std::size_t>(INT32_MAX)) {
+        return false;
+    }
+    const auto size = static_cast<std::int32_t>(data.size());
+    return write_bytes(descriptor, data.data(), size) == size;
+}
+
+std::optional<std::string> Socket::address() const {
+    std::array<char, 512> buffer{};
+    std::int32_t length = static_cast<std::int32_t>(buffer.size());
+    if (socket_address(descriptor(), buffer.data(), &length) == -1) {
+        return std::nullopt;
+    }
+    return std::string(buffer.data(), static_cast<std::size_t>(length));
+}
+
+bool Socket::setTimeouts(std::chrono::milliseconds receive, std::chrono::milliseconds send) {
+    const std::int32_t descriptor = this->descriptor();
+    const timeval receiveLimit = toTimeval(receive);
+    const timeval sendLimit = toTimeval(send);
+    return descriptor != -1 &&
+           ::setsockopt(descriptor, SOL_SOCKET, SO_RCVTIMEO, &receiveLimit, sizeof receiveLimit) == 0 &&
+           ::setsockopt(descriptor, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit) == 0;
+}
+
+void Socket::shutdown() {
+    const std::int32_t descriptor = this->descriptor();
+    if (descriptor != -1) {
+        ::shutdown(descriptor, SHUT_RDWR);
+    }
+}
+
+void Socket::close() {
+    const std::int32_t descriptor = socketFileDescriptor_.exchange(-1);
+    if (descriptor != -1) {
+        ::shutdown(descriptor, SHUT_RDWR);
+        ::close(descriptor);
+    }
+}
+
+bool Socket::reopen() {
+    if (isOpen()) {
+        return true;
+    }
+    const std::int32_t descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (descriptor == -1) {
+        return false;
+    }
+    if (!configure(descriptor)) {
+        ::close(descriptor);
+        return false;
+    }
+    socketFileDescriptor_.store(descriptor);
+    return true;
+}
+
+}  // namespace tarvendo
