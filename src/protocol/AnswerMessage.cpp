@@ -7,9 +7,16 @@ namespace tarvendo {
 namespace {
 
 constexpr std::array<std::string_view, 10> kTexts = {
-    "OK",           "error",         "cantConnectToClientServer", "unknownRequest",
-    "invalidToken", "invalidData",   "adminNotLoggedIn",          "adminAlreadyLoggenIn",
-    "userNameAlreadyInUse",          "initNewGame",
+    "OK",
+    "error",
+    "cantConnectToClientServer",
+    "unknownRequest",
+    "invalidToken",
+    "invalidData",
+    "adminNotLoggedIn",
+    "adminAlreadyLoggenIn",
+    "userNameAlreadyInUse",
+    "initNewGame",
 };
 
 }  // namespace

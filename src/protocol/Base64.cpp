@@ -47,19 +47,27 @@ std::size_t paddingOf(std::string_view text) {
 }
 
 std::size_t sequenceLength(std::uint8_t lead) {
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
-    if (lead >= 0xE0 && lead <= 0xEF) return 3;
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
     return 0;
 }
 
 // Rejects overlong forms, surrogates and values above U+10FFFF.
 bool validContinuation(std::uint8_t lead, std::uint8_t second) {
-    if (lead == 0xE0) return second >= 0xA0 && second <= 0xBF;
-    if (lead == 0xED) return second >= 0x80 && second <= 0x9F;
-    if (lead == 0xF0) return second >= 0x90 && second <= 0xBF;
-    if (lead == 0xF4) return second >= 0x80 && second <= 0x8F;
+    if (lead == 0xE0)
+        return second >= 0xA0 && second <= 0xBF;
+    if (lead == 0xED)
+        return second >= 0x80 && second <= 0x9F;
+    if (lead == 0xF0)
+        return second >= 0x90 && second <= 0xBF;
+    if (lead == 0xF4)
+        return second >= 0x80 && second <= 0x8F;
     return (second & 0xC0) == 0x80;
 }
 
@@ -72,8 +80,10 @@ std::string encodeBase64(const ByteBuffer& data) {
     for (std::size_t i = 0; i < data.size(); i += 3) {
         const std::size_t count = data.size() - i < 3 ? data.size() - i : 3;
         std::uint32_t bits = static_cast<std::uint32_t>(bytes[i]) << 16;
-        if (count > 1) bits |= static_cast<std::uint32_t>(bytes[i + 1]) << 8;
-        if (count > 2) bits |= bytes[i + 2];
+        if (count > 1)
+            bits |= static_cast<std::uint32_t>(bytes[i + 1]) << 8;
+        if (count > 2)
+            bits |= bytes[i + 2];
         for (std::size_t j = 0; j < 4; ++j) {
             text.push_back(j <= count ? kAlphabet[(bits >> (18 - 6 * j)) & 0x3F] : '=');
         }

@@ -7,8 +7,8 @@ namespace tarvendo {
 namespace {
 
 constexpr std::array<std::string_view, 9> kNames = {
-    "loginAdmin", "loginPlayer",   "logout",        "initNewDeal", "play",
-    "openCards",  "playerAdded",   "playerRemoved", "cardElected",
+    "loginAdmin", "loginPlayer", "logout",        "initNewDeal", "play",
+    "openCards",  "playerAdded", "playerRemoved", "cardElected",
 };
 
 }  // namespace

@@ -17,10 +17,10 @@ std::int32_t ByteBuffer::asInt32() const {
 
 ByteBuffer littleEndianBytes(std::int32_t value) {
     const auto bits = static_cast<std::uint32_t>(value);
-    return ByteBuffer(std::vector<std::uint8_t>{
-        static_cast<std::uint8_t>(bits & 0xFFU), static_cast<std::uint8_t>((bits >> 8) & 0xFFU),
-        static_cast<std::uint8_t>((bits >> 16) & 0xFFU),
-        static_cast<std::uint8_t>((bits >> 24) & 0xFFU)});
+    return ByteBuffer(std::vector<std::uint8_t>{static_cast<std::uint8_t>(bits & 0xFFU),
+                                                static_cast<std::uint8_t>((bits >> 8) & 0xFFU),
+                                                static_cast<std::uint8_t>((bits >> 16) & 0xFFU),
+                                                static_cast<std::uint8_t>((bits >> 24) & 0xFFU)});
 }
 
 }  // namespace tarvendo

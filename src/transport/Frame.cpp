@@ -70,9 +70,9 @@ bool writeFrame(Socket& socket, const ByteBuffer& payload) {
 std::optional<ByteBuffer> readFrame(Socket& socket, const FrameLimits& limits,
                                     FrameStatus* status) {
     FrameStatus outcome = FrameStatus::ok;
-    std::optional<ByteBuffer> payload = limits.stallTimeout.count() > 0
-                                            ? readWithStallLimit(socket, limits, outcome)
-                                            : readLengthAndPayload(socket, limits.maxLength, outcome);
+    std::optional<ByteBuffer> payload =
+        limits.stallTimeout.count() > 0 ? readWithStallLimit(socket, limits, outcome)
+                                        : readLengthAndPayload(socket, limits.maxLength, outcome);
     if (status != nullptr) {
         *status = outcome;
     }

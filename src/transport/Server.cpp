@@ -11,7 +11,9 @@ namespace tarvendo {
 ServerThread::ServerThread(std::shared_ptr<Socket> socket)
     : socket_(std::move(socket)), clientAddress_(socket_->address()) {}
 
-ServerThread::~ServerThread() { socket_->close(); }
+ServerThread::~ServerThread() {
+    socket_->close();
+}
 
 void ServerThread::requestClose() {
     shouldClose_.store(true);
@@ -24,14 +26,17 @@ std::shared_ptr<Server> Server::create(std::weak_ptr<ServerDelegate> delegate,
     if (!socket) {
         return nullptr;
     }
-    return std::shared_ptr<Server>(new Server(std::move(socket), std::move(delegate), maxConnections));
+    return std::shared_ptr<Server>(
+        new Server(std::move(socket), std::move(delegate), maxConnections));
 }
 
 Server::Server(std::shared_ptr<Socket> socket, std::weak_ptr<ServerDelegate> delegate,
                std::size_t maxConnections)
     : socket_(std::move(socket)), delegate_(std::move(delegate)), maxConnections_(maxConnections) {}
 
-Server::~Server() { stop(); }
+Server::~Server() {
+    stop();
+}
 
 void Server::runOnPort(std::int32_t port) {
     if (listenOn(port)) {

@@ -17,7 +17,8 @@ namespace {
 
 timeval toTimeval(std::chrono::milliseconds duration) {
     const auto count = duration.count();
-    return timeval{static_cast<time_t>(count / 1000), static_cast<suseconds_t>((count % 1000) * 1000)};
+    return timeval{static_cast<time_t>(count / 1000),
+                   static_cast<suseconds_t>((count % 1000) * 1000)};
 }
 
 }  // namespace
@@ -43,7 +44,9 @@ bool Socket::configure(std::int32_t descriptor) {
            setopt_socket(descriptor, SO_KEEPALIVE, 1) == 0;
 }
 
-Socket::~Socket() { close(); }
+Socket::~Socket() {
+    close();
+}
 
 std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead) {
     lastReadTimedOut_ = false;
@@ -59,7 +62,8 @@ std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead) {
     std::vector<std::uint8_t> scratch(static_cast<std::size_t>(chunkSize));
     std::int32_t remaining = bytesToRead;
     while (remaining > 0) {
-        const std::int32_t got = read_bytes(descriptor, scratch.data(), std::min(remaining, chunkSize));
+        const std::int32_t got =
+            read_bytes(descriptor, scratch.data(), std::min(remaining, chunkSize));
         if (got == -1) {
             lastReadTimedOut_ = errno == EAGAIN || errno == EWOULDBLOCK;
             return std::nullopt;
@@ -102,7 +106,8 @@ bool Socket::setTimeouts(std::chrono::milliseconds receive, std::chrono::millise
     const timeval receiveLimit = toTimeval(receive);
     const timeval sendLimit = toTimeval(send);
     return descriptor != -1 &&
-           ::setsockopt(descriptor, SOL_SOCKET, SO_RCVTIMEO, &receiveLimit, sizeof receiveLimit) == 0 &&
+           ::setsockopt(descriptor, SOL_SOCKET, SO_RCVTIMEO, &receiveLimit, sizeof receiveLimit) ==
+               0 &&
            ::setsockopt(descriptor, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit) == 0;
 }
 

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <future>
+#include <thread>
+
+#include "Exchange.h"
+#include "Frame.h"
+#include "GameServerConnection.h"
+#include "Loopback.h"
+#include "ToolBox.h"
+
+namespace tarvendo {
+namespace {
+
+using namespace std::chrono_literals;
+
+ByteBuffer answerText(std::string_view message) {
+    return ByteBuffer::fromText(R"({"code":0,"message":")" + std::string(message) +
+                                R"(","token":""})");
+}
+
+// A stand-in game server: accepts connections one after the other and runs
+// the given script on each until the test ends.
+class SubstituteServer {
+public:
+    using Script = std::function<void(Socket&)>;
+
+    explicit SubstituteServer(Script script) : script_(std::move(script)) {
+        worker_ = std::thread([this] {
+            while (std::shared_ptr<Socket> connection = test::acceptOne(listener_, 3000)) {
+                script_(*connection);
+                if (done_) {
+                    return;
+                }
+            }
+        });
+    }
+    ~SubstituteServer() {
+        done_ = true;
+        listener_.socket->shutdown();
+        worker_.join();
+    }
+    Address address() const { return {"127.0.0.1", listener_.port}; }
+
+    // Answers every request with the given frames, in order, then OK forever.
+    static Script answering(std::vector<ByteBuffer> firstAnswers) {
+        return [firstAnswers = std::move(firstAnswers)](Socket& connection) {
+            std::size_t next = 0;
+            while (readFrame(connection)) {
+                writeFrame(connection,
+                           next < firstAnswers.size() ? firstAnswers[next++] : answerText("OK"));
+            }
+        };
+    }
+
+private:
+    test::Listener listener_ = test::makeListener();
+    Script script_;
+    std::atomic<bool> done_{false};
+    std::thread worker_;
+};
+
+const Request kPlay{RequestCode::play, "token", {}, {}};
+
+class ExchangeTest : public ::testing::Test {
+protected:
+    std::shared_ptr<Socket> connectTo(const SubstituteServer& server) {
+        std::shared_ptr<Socket> connection = Socket::create();
+        EXPECT_TRUE(connectSocket(*connection, server.address()));
+        return connection;
+    }
+};
+
+TEST_F(ExchangeTest, OkAnswerIsSuccess) {
+    SubstituteServer server(SubstituteServer::answering({}));
+    const std::shared_ptr<Socket> connection = connectTo(server);
+    for (int i = 0; i < 3; ++i) {
+        const std::optional<Answer> answer = exchange(*connection, kPlay);
+        ASSERT_TRUE(answer.has_value());
+        EXPECT_EQ(answer->message, AnswerMessage::OK);
+    }
+}
+
+TEST_F(ExchangeTest, ServerSeesTheExactRequestFrame) {
+    std::promise<std::string> seen;
+    SubstituteServer server([&](Socket& connection) {
+        seen.set_value(std::string(readFrame(connection)->text()));
+        writeFrame(connection, answerText("OK"));
+    });
+    const std::shared_ptr<Socket> connection = connectTo(server);
+    exchange(*connection, kPlay);
+    EXPECT_EQ(Json::parse(seen.get_future().get()), (Json{{"request", 4}, {"token", "token"}}));
+}
+
+TEST_F(ExchangeTest, ServerClosingAfterTheRequestGivesNoAnswerAtOnce) {
+    SubstituteServer server([](Socket& connection) { readFrame(connection); });
+    const std::shared_ptr<Socket> connection = connectTo(server);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(exchange(*connection, kPlay).has_value());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, kExchangeTimeout);
+    EXPECT_TRUE(connection->isOpen()) << "a closed peer leaves the connection as it is";
+    EXPECT_FALSE(exchange(*connection, kPlay).has_value());
+}
+
+TEST_F(ExchangeTest, NonJsonAnswerIsNoAnswerAndTheNextFrameStillPairs) {
+    SubstituteServer server(SubstituteServer::answering({ByteBuffer::fromText("<html>")}));
+    const std::shared_ptr<Socket> connection = connectTo(server);
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(exchange(*connection, kPlay).has_value());
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Serialization error: ", 0), 0U);
+    const std::optional<Answer> next = exchange(*connection, kPlay);
+    ASSERT_TRUE(next.has_value());
+    EXPECT_EQ(next->message, AnswerMessage::OK);
+}
+
+TEST_F(ExchangeTest, UnknownMessageTextIsNoAnswer) {
+    SubstituteServer server(SubstituteServer::answering({answerText("Accepted")}));
+    const std::shared_ptr<Socket> connection = connectTo(server);
+    EXPECT_FALSE(exchange(*connection, kPlay).has_value());
+}
+
+TEST_F(ExchangeTest, StalledServerTimesOutAndTheConnectionIsClosed) {
+    std::promise<void> release;
+    SubstituteServer server([&](Socket& connection) {
+        readFrame(connection);
+        release.get_future().wait();
+    });
+    const std::shared_ptr<Socket> connection = connectTo(server);
+    EXPECT_FALSE(exchange(*connection, kPlay, 200ms).has_value());
+    EXPECT_FALSE(connection->isOpen()) << "a late answer must never pair with a later request";
+    release.set_value();
+}
+
+TEST_F(ExchangeTest, FailedConnectThenSuccessfulConnectOnTheSameDescriptor) {
+    Address nobody{"127.0.0.1", test::makeListener().port};  // closed again at once
+    SubstituteServer server(SubstituteServer::answering({}));
+    const std::shared_ptr<Socket> connection = Socket::create();
+    const std::int32_t descriptor = connection->descriptor();
+    EXPECT_FALSE(connectSocket(*connection, nobody));
+    EXPECT_TRUE(connectSocket(*connection, server.address()));
+    EXPECT_EQ(connection->descriptor(), descriptor);
+    EXPECT_TRUE(exchange(*connection, kPlay).has_value());
+}
+
+TEST_F(ExchangeTest, PortOutsideTheRangeIsRefused) {
+    const std::shared_ptr<Socket> connection = Socket::create();
+    EXPECT_FALSE(connectSocket(*connection, {"127.0.0.1", 65536}));
+    EXPECT_FALSE(connectSocket(*connection, {"127.0.0.1", -1}));
+}
+
+// The process-wide connection keeps state across calls, so its whole life
+// is one scenario.
+TEST(GameServerConnectionTest, ConnectReuseCloseAndReopen) {
+    SubstituteServer first(SubstituteServer::answering({answerText("userNameAlreadyInUse")}));
+    SubstituteServer second(SubstituteServer::answering({}));
+    EXPECT_FALSE(isConnectedToServer.load());
+
+    ASSERT_TRUE(connectToGameServer(first.address()));
+    EXPECT_EQ(exchange(kPlay)->message, AnswerMessage::userNameAlreadyInUse);
+    // A second attempt uses the connection already made, whatever the address.
+    EXPECT_TRUE(connectToGameServer(second.address()));
+    EXPECT_EQ(exchange(kPlay)->message, AnswerMessage::OK);
+
+    closeGameServerConnection();
+    EXPECT_FALSE(isConnectedToServer.load());
+    EXPECT_FALSE(exchange(kPlay).has_value());
+
+    ASSERT_TRUE(connectToGameServer(second.address())) << "a closed connection is opened afresh";
+    EXPECT_EQ(exchange(kPlay)->message, AnswerMessage::OK);
+    closeGameServerConnection();
+}
+
+TEST(GameServerConnectionTest, TimeOutMarksTheConnectionAsGone) {
+    std::promise<void> release;
+    SubstituteServer silent([&](Socket& connection) {
+        readFrame(connection);
+        release.get_future().wait();
+    });
+    ASSERT_TRUE(connectToGameServer(silent.address()));
+    EXPECT_FALSE(exchange(kPlay, 200ms).has_value());
+    EXPECT_FALSE(isConnectedToServer.load());
+    release.set_value();
+}
+
+}  // namespace
+}  // namespace tarvendo

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+
+#include <future>
+#include <thread>
+
+#include "Frame.h"
+#include "Loopback.h"
+#include "Server.h"
+#include "SocketPrimitives.h"
+
+namespace tarvendo {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Echoes every frame back until the peer closes or the server stops.
+class EchoThread : public ServerThread {
+public:
+    using ServerThread::ServerThread;
+    void run() override {
+        while (!shouldClose()) {
+            const std::optional<ByteBuffer> frame = readFrame(socket());
+            if (!frame) {
+                return;
+            }
+            writeFrame(socket(), *frame);
+        }
+    }
+};
+
+class EchoDelegate : public ServerDelegate {
+public:
+    std::shared_ptr<ServerThread> serverThread(std::shared_ptr<Socket> socket) override {
+        auto thread = std::make_shared<EchoThread>(std::move(socket));
+        addresses.push_back(thread->clientAddress());
+        return thread;
+    }
+    std::vector<std::optional<std::string>> addresses;  // accepting thread only
+};
+
+class ServerTest : public ::testing::Test {
+protected:
+    void start(std::size_t maxConnections = 16) {
+        server = Server::create(delegate, maxConnections);
+        ASSERT_NE(server, nullptr);
+        ASSERT_TRUE(server->listenOn(0));
+        port = *server->boundPort();
+        serving = std::thread([this] { server->serve(); });
+    }
+    void TearDown() override {
+        if (server) {
+            server->stop();
+        }
+        if (serving.joinable()) {
+            serving.join();
+        }
+    }
+    std::shared_ptr<Socket> connect() const {
+        std::shared_ptr<Socket> socket = Socket::create();
+        EXPECT_EQ(
+            connect_socket(socket->descriptor(), "127.0.0.1", static_cast<std::uint16_t>(port)), 0);
+        socket->setTimeouts(5s, 5s);
+        return socket;
+    }
+    static std::string echo(Socket& socket, const std::string& text) {
+        writeFrame(socket, ByteBuffer::fromText(text));
+        const std::optional<ByteBuffer> reply = readFrame(socket);
+        return reply ? std::string(reply->text()) : "<none>";
+    }
+
+    std::shared_ptr<EchoDelegate> delegate = std::make_shared<EchoDelegate>();
+    std::shared_ptr<Server> server;
+    std::int32_t port = 0;
+    std::thread serving;
+};
+
+TEST_F(ServerTest, ServesTwoConnectionsAtOnce) {
+    start();
+    const std::shared_ptr<Socket> first = connect();
+    EXPECT_EQ(echo(*first, "one"), "one");
+    const std::shared_ptr<Socket> second = connect();
+    EXPECT_EQ(echo(*second, "two"), "two") << "the first connection is still being served";
+    EXPECT_EQ(echo(*first, "again"), "again");
+}
+
+TEST_F(ServerTest, ThreadKnowsItsClientAddress) {
+    start();
+    const std::shared_ptr<Socket> client = connect();
+    echo(*client, "hello");
+    ASSERT_EQ(delegate->addresses.size(), 1U);
+    EXPECT_EQ(delegate->addresses.front(), "127.0.0.1");
+}
+
+TEST_F(ServerTest, PeerSeesTheConnectionEndWithItsThread) {
+    start();
+    const std::shared_ptr<Socket> client = connect();
+    echo(*client, "x");
+    ::shutdown(client->descriptor(), SHUT_WR);  // ends the echo loop
+    EXPECT_FALSE(client->readData(1).has_value());
+}
+
+TEST_F(ServerTest, ConnectionsOverTheLimitAreClosedAtOnce) {
+    start(1);
+    const std::shared_ptr<Socket> first = connect();
+    EXPECT_EQ(echo(*first, "kept"), "kept");
+    const std::shared_ptr<Socket> second = connect();
+    EXPECT_EQ(echo(*second, "dropped"), "<none>");
+    EXPECT_EQ(echo(*first, "still"), "still");
+}
+
+TEST_F(ServerTest, FinishedConnectionsFreeTheirPlace) {
+    start(1);
+    for (int i = 0; i < 5; ++i) {
+        const std::shared_ptr<Socket> client = connect();
+        EXPECT_EQ(echo(*client, "turn"), "turn") << "connection " << i;
+        client->close();
+        for (int wait = 0; wait < 200 && server->activeConnections() > 0; ++wait) {
+            std::this_thread::sleep_for(5ms);
+        }
+    }
+}
+
+TEST_F(ServerTest, StopEndsBlockedConnections) {
+    start();
+    const std::shared_ptr<Socket> client = connect();
+    echo(*client, "idle next");
+    server->stop();
+    serving.join();
+    EXPECT_FALSE(client->readData(1).has_value());
+}
+
+TEST_F(ServerTest, WithoutDelegateConnectionsAreDropped) {
+    delegate.reset();
+    start();
+    const std::shared_ptr<Socket> client = connect();
+    EXPECT_EQ(echo(*client, "anyone?"), "<none>");
+}
+
+TEST(ServerBindTest, PortAlreadyBoundIsReported) {
+    const test::Listener taken = test::makeListener();
+    const std::shared_ptr<Server> server = Server::create(std::make_shared<EchoDelegate>());
+    testing::internal::CaptureStdout();
+    server->runOnPort(taken.port);  // returns at once
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't bind server socket to port\n");
+}
+
+TEST(ServerBindTest, PortLeftInTimeWaitCanBeBoundAgain) {
+    std::int32_t port = 0;
+    {
+        auto delegate = std::make_shared<EchoDelegate>();
+        const std::shared_ptr<Server> first = Server::create(delegate);
+        ASSERT_TRUE(first->listenOn(0));
+        port = *first->boundPort();
+        std::thread serving([&] { first->serve(); });
+        const std::shared_ptr<Socket> client = Socket::create();
+        ASSERT_EQ(
+            connect_socket(client->descriptor(), "127.0.0.1", static_cast<std::uint16_t>(port)), 0);
+        first->stop();
+        serving.join();
+    }
+    const std::shared_ptr<Server> second = Server::create(std::make_shared<EchoDelegate>());
+    EXPECT_TRUE(second->listenOn(port));
+}
+
+}  // namespace
+}  // namespace tarvendo
