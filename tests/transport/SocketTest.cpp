@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include "Loopback.h"
@@ -88,6 +90,16 @@ TEST(SocketCreationTest, NewSocketHasItsOptionsSet) {
     EXPECT_GE(socket->descriptor(), 0);
     EXPECT_EQ(optionValue(*socket, SO_REUSEADDR), 1);
     EXPECT_EQ(optionValue(*socket, SO_KEEPALIVE), 1);
+}
+
+TEST(SocketCreationTest, BothEndsOfAConnectionSendSmallWritesAtOnce) {
+    const test::LoopbackPair pair = test::makeLoopbackPair();
+    for (const Socket* end : {pair.client.get(), pair.server.get()}) {
+        int value = 0;
+        socklen_t length = sizeof value;
+        ASSERT_EQ(::getsockopt(end->descriptor(), IPPROTO_TCP, TCP_NODELAY, &value, &length), 0);
+        EXPECT_NE(value, 0);
+    }
 }
 
 TEST(SocketCreationTest, InvalidDescriptorFailsWithNothingOpen) {
