@@ -21,18 +21,21 @@ void ServerThread::requestClose() {
 }
 
 std::shared_ptr<Server> Server::create(std::weak_ptr<ServerDelegate> delegate,
-                                       std::size_t maxConnections) {
+                                       std::size_t maxConnections, std::int32_t backlog) {
     std::shared_ptr<Socket> socket = Socket::create();
     if (!socket) {
         return nullptr;
     }
     return std::shared_ptr<Server>(
-        new Server(std::move(socket), std::move(delegate), maxConnections));
+        new Server(std::move(socket), std::move(delegate), maxConnections, backlog));
 }
 
 Server::Server(std::shared_ptr<Socket> socket, std::weak_ptr<ServerDelegate> delegate,
-               std::size_t maxConnections)
-    : socket_(std::move(socket)), delegate_(std::move(delegate)), maxConnections_(maxConnections) {}
+               std::size_t maxConnections, std::int32_t backlog)
+    : socket_(std::move(socket)),
+      delegate_(std::move(delegate)),
+      maxConnections_(maxConnections),
+      backlog_(backlog) {}
 
 Server::~Server() {
     stop();
@@ -49,7 +52,7 @@ bool Server::listenOn(std::int32_t port) {
         printLine("Can't bind server socket to port");
         return false;
     }
-    if (socket_listen(socket_->descriptor()) == -1) {
+    if (socket_listen(socket_->descriptor(), backlog_) == -1) {
         printLine("Server stopped");
         return false;
     }
@@ -59,7 +62,7 @@ bool Server::listenOn(std::int32_t port) {
 void Server::serve() {
     // listen() again before every accept keeps the loop's shape: a listening
     // socket that has failed ends the server here.
-    while (!stopping_.load() && socket_listen(socket_->descriptor()) != -1) {
+    while (!stopping_.load() && socket_listen(socket_->descriptor(), backlog_) != -1) {
         const std::int32_t accepted = accept_socket(socket_->descriptor());
         if (accepted == -1) {
             continue;

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "Socket.h"
+#include "SocketPrimitives.h"
 
 namespace tarvendo {
 
@@ -57,8 +58,11 @@ public:
 class Server : public std::enable_shared_from_this<Server> {
 public:
     // Absent when the listening socket cannot be created.
+    // backlog: connections the system completes before they are accepted;
+    // the small default drops (and so delays by a second) any burst beyond it.
     static std::shared_ptr<Server> create(std::weak_ptr<ServerDelegate> delegate,
-                                          std::size_t maxConnections = 1024);
+                                          std::size_t maxConnections = 1024,
+                                          std::int32_t backlog = kListenBacklog);
     ~Server();
 
     // listenOn, then serve: blocks the calling thread for the server's life.
@@ -82,7 +86,7 @@ private:
     };
 
     Server(std::shared_ptr<Socket> socket, std::weak_ptr<ServerDelegate> delegate,
-           std::size_t maxConnections);
+           std::size_t maxConnections, std::int32_t backlog);
     void handle(std::shared_ptr<Socket> accepted);
     void start(std::shared_ptr<ServerThread> thread);
     void reapFinished();
@@ -90,6 +94,7 @@ private:
     std::shared_ptr<Socket> socket_;
     std::weak_ptr<ServerDelegate> delegate_;
     const std::size_t maxConnections_;
+    const std::int32_t backlog_;
     std::atomic<bool> stopping_{false};
     std::mutex connectionsMutex_;  // guards connections_
     std::list<Connection> connections_;

@@ -67,8 +67,8 @@ std::int32_t socket_internal_buffer_size(std::int32_t descriptor) {
     return size;
 }
 
-std::int32_t socket_listen(std::int32_t descriptor) {
-    return ::listen(descriptor, kListenBacklog);
+std::int32_t socket_listen(std::int32_t descriptor, std::int32_t backlog) {
+    return ::listen(descriptor, backlog);
 }
 
 std::int32_t read_bytes(std::int32_t descriptor, void* buffer, std::int32_t count) {

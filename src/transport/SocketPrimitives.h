@@ -17,7 +17,8 @@ std::int32_t bind_socket(std::int32_t descriptor, std::int32_t port);
 std::int32_t setopt_socket(std::int32_t descriptor, std::int32_t option, std::int32_t value);
 // The receive buffer size, or kFallbackBufferSize when it cannot be read.
 std::int32_t socket_internal_buffer_size(std::int32_t descriptor);
-std::int32_t socket_listen(std::int32_t descriptor);
+// A server that must take bursts of connections asks for a longer queue.
+std::int32_t socket_listen(std::int32_t descriptor, std::int32_t backlog = kListenBacklog);
 // Reads until count bytes arrived or the peer closed; returns how many arrived.
 std::int32_t read_bytes(std::int32_t descriptor, void* buffer, std::int32_t count);
 // Writes all count bytes; never raises SIGPIPE.

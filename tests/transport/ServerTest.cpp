@@ -138,6 +138,23 @@ TEST_F(ServerTest, WithoutDelegateConnectionsAreDropped) {
     EXPECT_EQ(echo(*client, "anyone?"), "<none>");
 }
 
+// Nothing accepts here, so every connect is completed by the system alone:
+// with the default queue of five the seventh would wait for a SYN resend.
+TEST(ServerBindTest, LongerBacklogCompletesABurstOfConnectsWithoutAccepting) {
+    const auto delegate = std::make_shared<EchoDelegate>();
+    const std::shared_ptr<Server> server = Server::create(delegate, 1024, 64);
+    ASSERT_TRUE(server->listenOn(0));
+    std::vector<std::shared_ptr<Socket>> clients;
+    for (int i = 0; i < 40; ++i) {
+        clients.push_back(Socket::create());
+        clients.back()->setTimeouts(500ms, 500ms);
+        ASSERT_EQ(connect_socket(clients.back()->descriptor(), "127.0.0.1",
+                                 static_cast<std::uint16_t>(*server->boundPort())),
+                  0)
+            << "connect " << i;
+    }
+}
+
 TEST(ServerBindTest, PortAlreadyBoundIsReported) {
     const test::Listener taken = test::makeListener();
     const std::shared_ptr<Server> server = Server::create(std::make_shared<EchoDelegate>());
