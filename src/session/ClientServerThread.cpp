@@ -1,0 +1,49 @@
+#include "ClientServerThread.h"
+
+#include "Answer.h"
+#include "Diagnostics.h"
+#include "PushedRequests.h"
+#include "Request.h"
+
+namespace tarvendo {
+
+ClientServerThread::ClientServerThread(std::shared_ptr<Socket> socket, FrameLimits limits)
+    : ServerThread(std::move(socket)), limits_(limits) {}
+
+void ClientServerThread::run() {
+    while (isUsable()) {
+        const std::optional<ByteBuffer> payload = readFrame(socket(), limits_);
+        if (!payload) {
+            if (!shouldClose()) {
+                printLine("Connection lost");
+            }
+            return;
+        }
+        handle(*payload);
+    }
+}
+
+bool ClientServerThread::isUsable() const {
+    return socket().isOpen() && !shouldClose();
+}
+
+void ClientServerThread::handle(const ByteBuffer& payload) {
+    if (const std::optional<Request> request = Request::usingJson(payload)) {
+        handlePushedRequest(*request);
+    } else {
+        answerUnknownRequest();
+    }
+}
+
+void ClientServerThread::answerUnknownRequest() {
+    const Answer answer{-1, AnswerMessage::unknownRequest, "", std::nullopt, std::nullopt};
+    if (const std::optional<ByteBuffer> json = answer.json()) {
+        writeFrame(socket(), *json);  // a peer that is gone finds out on the next read
+    }
+}
+
+std::shared_ptr<ServerThread> ClientServerDelegate::serverThread(std::shared_ptr<Socket> socket) {
+    return std::make_shared<ClientServerThread>(std::move(socket), limits_);
+}
+
+}  // namespace tarvendo

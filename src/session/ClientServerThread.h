@@ -1,0 +1,49 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+
+#include "ByteBuffer.h"
+#include "Frame.h"
+#include "Server.h"
+
+namespace tarvendo {
+
+// Pushes are a few hundred bytes sent at once: a frame over 1 MiB, or one
+// that stalls once started, ends the connection instead of holding memory or
+// the thread.
+inline constexpr FrameLimits kClientServerFrameLimits{kMaxFrameLength, std::chrono::seconds(5)};
+
+// Serves one connection of the game server to the client server: reads the
+// pushed requests one after the other and turns each into its event.
+class ClientServerThread : public ServerThread {
+public:
+    explicit ClientServerThread(std::shared_ptr<Socket> socket,
+                                FrameLimits limits = kClientServerFrameLimits);
+
+    // Ends when the peer closes or a read fails ("Connection lost"), or
+    // silently once closing was asked for. The descriptor is released when
+    // the server lets go of this object, right after run() returns.
+    void run() override;
+
+private:
+    bool isUsable() const;
+    void handle(const ByteBuffer& payload);
+    // The one answer the client server sends: to a push it cannot decode.
+    void answerUnknownRequest();
+
+    const FrameLimits limits_;
+};
+
+// Makes a ClientServerThread for every connection the client server accepts.
+class ClientServerDelegate : public ServerDelegate {
+public:
+    explicit ClientServerDelegate(FrameLimits limits = kClientServerFrameLimits)
+        : limits_(limits) {}
+    std::shared_ptr<ServerThread> serverThread(std::shared_ptr<Socket> socket) override;
+
+private:
+    const FrameLimits limits_;
+};
+
+}  // namespace tarvendo
