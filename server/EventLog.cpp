@@ -1,0 +1,68 @@
+#include "EventLog.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "Diagnostics.h"
+
+namespace tarvendo::server {
+
+namespace {
+
+std::string timestamp(std::chrono::system_clock::time_point time) {
+    const auto sinceEpoch = time.time_since_epoch();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 1000;
+    std::tm utc{};
+    ::gmtime_r(&seconds, &utc);
+    char text[32];
+    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+    char fraction[8];
+    std::snprintf(fraction, sizeof fraction, ".%03dZ", static_cast<int>(millis));
+    return std::string(text, length) + fraction;
+}
+
+// Keeps one event on one line whatever a peer put into a name or a detail.
+std::string escaped(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            result.push_back('\\');
+            result.push_back(c);
+        } else if (byte < 0x20U || byte == 0x7FU) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02x", byte);
+            result += code;
+        } else {
+            result.push_back(c);
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+std::string formatEventLine(std::chrono::system_clock::time_point time, std::string_view event,
+                            std::string_view player, std::string_view detail) {
+    std::string line = timestamp(time) + " " + std::string(event);
+    if (!player.empty()) {
+        line += " \"" + escaped(player) + "\"";
+    }
+    if (!detail.empty()) {
+        line += " " + escaped(detail);
+    }
+    return line;
+}
+
+void EventLog::record(std::string_view event, std::string_view player, std::string_view detail) {
+    write(formatEventLine(std::chrono::system_clock::now(), event, player, detail));
+}
+
+void EventLog::write(std::string_view line) {
+    printLine(line);
+}
+
+}  // namespace tarvendo::server

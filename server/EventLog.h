@@ -1,0 +1,26 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+namespace tarvendo::server {
+
+// One line per game event on standard output: UTC time, event, player and
+// an optional detail.
+class EventLog {
+public:
+    virtual ~EventLog() = default;
+    void record(std::string_view event, std::string_view player, std::string_view detail = {});
+
+protected:
+    virtual void write(std::string_view line);
+};
+
+// 2026-12-06T16:14:02.123Z loginPlayer "Ann" OK; without a player the name is
+// left out. Control characters and
+// quotes in the player's name are escaped so that one event stays one line.
+std::string formatEventLine(std::chrono::system_clock::time_point time, std::string_view event,
+                            std::string_view player, std::string_view detail);
+
+}  // namespace tarvendo::server

@@ -1,0 +1,189 @@
+#include "GameHost.h"
+
+#include "SocketPrimitives.h"
+#include "TokenSource.h"
+
+namespace tarvendo::server {
+
+namespace {
+
+bool isLogin(RequestCode code) {
+    return code == RequestCode::loginAdmin || code == RequestCode::loginPlayer;
+}
+
+std::string describe(const Answer& answer) {
+    std::string text(tarvendo::text(answer.message));
+    if (answer.message != AnswerMessage::OK && answer.info) {
+        text += ": " + *answer.info;
+    }
+    return text;
+}
+
+}  // namespace
+
+GameHost::GameHost(Game game, EventLog& log, HostSettings settings)
+    : log_(log), settings_(settings), game_(std::move(game)) {}
+
+GameHost::~GameHost() {
+    close();
+}
+
+Answer GameHost::answer(const Request& request, ConnectionId connection,
+                        const std::optional<std::string>& peerAddress) {
+    reapRetired();
+    if (isLogin(request.request)) {
+        return login(request, connection, peerAddress);
+    }
+    const std::lock_guard lock(mutex_);
+    Outcome outcome = game_.handle(request);
+    apply(outcome);
+    logOutcome(request.request, outcome);
+    return outcome.answer;
+}
+
+Answer GameHost::login(const Request& request, ConnectionId connection,
+                       const std::optional<std::string>& peerAddress) {
+    std::variant<LoginForm, Outcome> review;
+    {
+        const std::lock_guard lock(mutex_);
+        review = game_.reviewLogin(request);
+    }
+    if (const Outcome* refusal = std::get_if<Outcome>(&review)) {
+        logOutcome(request.request, *refusal);
+        return refusal->answer;
+    }
+    const LoginForm& form = std::get<LoginForm>(review);
+    // Connecting may take a while; the game goes on meanwhile and admit()
+    // checks the seat again.
+    std::shared_ptr<Socket> pushSocket = connectClientServer(peerAddress, form.clientServerPort);
+    if (!pushSocket) {
+        const Outcome failed = refusal(AnswerMessage::cantConnectToClientServer,
+                                       "The client server cannot be reached", form.playerName);
+        logOutcome(request.request, failed);
+        return failed.answer;
+    }
+    return seat(form, connection, std::move(pushSocket));
+}
+
+Answer GameHost::seat(const LoginForm& form, ConnectionId connection,
+                      std::shared_ptr<Socket> pushSocket) {
+    const RequestCode code = form.asAdmin ? RequestCode::loginAdmin : RequestCode::loginPlayer;
+    const std::optional<std::string> token = freshToken();
+    const std::lock_guard lock(mutex_);
+    Outcome outcome =
+        closed_  ? refusal(AnswerMessage::error, "The server is stopping", form.playerName)
+        : !token ? refusal(AnswerMessage::error, "No session token could be made", form.playerName)
+                 : game_.admit(form, *token);
+    if (outcome.ok()) {
+        channels_[*token] = std::make_unique<PushChannel>(std::move(pushSocket), settings_.push,
+                                                          [this, id = *token] { pushFailed(id); });
+        tokensByConnection_.emplace(connection, *token);
+    }
+    apply(outcome);
+    logOutcome(code, outcome);
+    return outcome.answer;
+}
+
+std::shared_ptr<Socket> GameHost::connectClientServer(const std::optional<std::string>& peerAddress,
+                                                      std::uint16_t port) const {
+    std::shared_ptr<Socket> socket = peerAddress ? Socket::create() : nullptr;
+    if (!socket) {
+        return nullptr;
+    }
+    // The send time-out bounds the connect as well.
+    socket->setTimeouts(settings_.connectTimeout, settings_.connectTimeout);
+    return connect_socket(socket->descriptor(), peerAddress->c_str(), port) == 0 ? socket : nullptr;
+}
+
+void GameHost::connectionClosed(ConnectionId connection) {
+    reapRetired();
+    const std::lock_guard lock(mutex_);
+    const auto [first, last] = tokensByConnection_.equal_range(connection);
+    std::vector<std::string> tokens;
+    for (auto it = first; it != last; ++it) {
+        tokens.push_back(it->second);
+    }
+    tokensByConnection_.erase(first, last);
+    for (const std::string& token : tokens) {
+        const Outcome outcome = game_.remove(token);
+        apply(outcome);
+        if (outcome.departed) {
+            log_.record("playerRemoved", outcome.player, "request connection closed");
+        }
+    }
+}
+
+void GameHost::pushFailed(const std::string& token) {
+    const std::lock_guard lock(mutex_);
+    const Outcome outcome = game_.remove(token);
+    apply(outcome);
+    if (outcome.departed) {
+        log_.record("playerRemoved", outcome.player, "push connection failed");
+    }
+}
+
+void GameHost::apply(const Outcome& outcome) {
+    if (outcome.departed) {
+        retire(*outcome.departed);
+    }
+    for (const Push& push : outcome.pushes) {
+        const auto channel = channels_.find(push.recipient);
+        std::optional<ByteBuffer> payload = push.request.json();
+        if (channel != channels_.end() && payload) {
+            channel->second->push(std::move(*payload));
+        }
+    }
+}
+
+void GameHost::retire(const std::string& token) {
+    for (auto it = tokensByConnection_.begin(); it != tokensByConnection_.end();) {
+        it = it->second == token ? tokensByConnection_.erase(it) : std::next(it);
+    }
+    const auto channel = channels_.find(token);
+    if (channel != channels_.end()) {
+        channel->second->close();
+        retired_.push_back(std::move(channel->second));
+        channels_.erase(channel);
+    }
+}
+
+void GameHost::reapRetired() {
+    std::vector<std::unique_ptr<PushChannel>> done;
+    {
+        const std::lock_guard lock(mutex_);
+        for (auto it = retired_.begin(); it != retired_.end();) {
+            if ((*it)->finished()) {
+                done.push_back(std::move(*it));
+                it = retired_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    // Destroying joins the sender threads, which may wait for mutex_ themselves.
+    done.clear();
+}
+
+void GameHost::close() {
+    std::vector<std::unique_ptr<PushChannel>> stopping;
+    {
+        const std::lock_guard lock(mutex_);
+        closed_ = true;
+        for (auto& [token, channel] : channels_) {
+            channel->close();
+            stopping.push_back(std::move(channel));
+        }
+        channels_.clear();
+        for (auto& channel : retired_) {
+            stopping.push_back(std::move(channel));
+        }
+        retired_.clear();
+    }
+    stopping.clear();
+}
+
+void GameHost::logOutcome(RequestCode code, const Outcome& outcome) {
+    log_.record(name(code), outcome.player, describe(outcome.answer));
+}
+
+}  // namespace tarvendo::server

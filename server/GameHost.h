@@ -1,0 +1,72 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Answer.h"
+#include "EventLog.h"
+#include "Game.h"
+#include "PushChannel.h"
+#include "Request.h"
+
+namespace tarvendo::server {
+
+// Identifies one request connection, so that its players leave with it.
+using ConnectionId = std::uint64_t;
+
+struct HostSettings {
+    // How long a login waits to reach the client server.
+    std::chrono::milliseconds connectTimeout{5'000};
+    PushChannel::Limits push;
+};
+
+// The network side of the game: sits between the request connections and the
+// pure Game, owns the push channels and knows which connection logged in which
+// player. Safe to call from every connection thread.
+class GameHost {
+public:
+    GameHost(Game game, EventLog& log, HostSettings settings = {});
+    ~GameHost();
+    GameHost(const GameHost&) = delete;
+    GameHost& operator=(const GameHost&) = delete;
+
+    // The answer to one decoded request. peerAddress is where the request
+    // came from: a login connects back to its client server there.
+    Answer answer(const Request& request, ConnectionId connection,
+                  const std::optional<std::string>& peerAddress);
+    // The connection ended; the players who logged in through it leave.
+    void connectionClosed(ConnectionId connection);
+    // Drops every push connection and refuses further logins; for shutdown.
+    void close();
+
+private:
+    Answer login(const Request& request, ConnectionId connection,
+                 const std::optional<std::string>& peerAddress);
+    Answer seat(const LoginForm& form, ConnectionId connection, std::shared_ptr<Socket> pushSocket);
+    std::shared_ptr<Socket> connectClientServer(const std::optional<std::string>& peerAddress,
+                                                std::uint16_t port) const;
+    void pushFailed(const std::string& token);
+    // Sends the pushes and lets a departed player go. Needs mutex_.
+    void apply(const Outcome& outcome);
+    void retire(const std::string& token);
+    void reapRetired();
+    void logOutcome(RequestCode code, const Outcome& outcome);
+
+    EventLog& log_;
+    const HostSettings settings_;
+    std::mutex mutex_;  // guards everything below
+    Game game_;
+    std::map<std::string, std::unique_ptr<PushChannel>> channels_;  // by player token
+    std::multimap<ConnectionId, std::string> tokensByConnection_;
+    // Channels that were let go; their threads are joined outside mutex_.
+    std::vector<std::unique_ptr<PushChannel>> retired_;
+    bool closed_ = false;
+};
+
+}  // namespace tarvendo::server

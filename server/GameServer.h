@@ -1,0 +1,58 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "EventLog.h"
+#include "Frame.h"
+#include "GameHost.h"
+#include "RequestConnection.h"
+#include "Server.h"
+
+namespace tarvendo::server {
+
+struct GameServerSettings {
+    std::size_t maxPlayers = kDefaultMaxPlayers;
+    HostSettings host;
+    // Requests are small; a frame that starts must be complete within 10 s.
+    FrameLimits frames{64 * 1024, std::chrono::seconds(10)};
+    // Further connections are closed as soon as they are accepted.
+    std::size_t maxConnections = 256;
+    // Room for a whole team connecting at once.
+    std::int32_t listenQueue = 128;
+};
+
+// The game server: one game, its host, and the listening server that runs a
+// RequestConnection per client, serving on a thread of its own.
+class GameServer {
+public:
+    // Absent when the port cannot be bound. onEnd runs on the serving thread
+    // once serving ends, whether stopped or failed.
+    static std::unique_ptr<GameServer> start(std::int32_t port, EventLog& log,
+                                             GameServerSettings settings = {},
+                                             std::function<void()> onEnd = {});
+    ~GameServer();
+    GameServer(const GameServer&) = delete;
+    GameServer& operator=(const GameServer&) = delete;
+
+    std::int32_t port() const { return port_; }
+    std::size_t activeConnections() { return server_->activeConnections(); }
+    // Drops the push connections first, so no player is announced as leaving,
+    // then every request connection. Idempotent.
+    void stop();
+
+private:
+    GameServer(EventLog& log, const GameServerSettings& settings);
+
+    GameHost host_;
+    std::shared_ptr<RequestConnections> connections_;
+    std::shared_ptr<Server> server_;
+    std::int32_t port_ = 0;
+    std::thread serving_;
+};
+
+}  // namespace tarvendo::server

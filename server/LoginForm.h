@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <variant>
+
+#include "Request.h"
+
+namespace tarvendo::server {
+
+inline constexpr std::size_t kMaxNameLength = 64;
+
+// The checked body of a login request.
+struct LoginForm {
+    bool asAdmin = false;
+    std::string playerName;  // trimmed
+    std::string gameName;    // trimmed; only the admin names the game
+    std::uint16_t clientServerPort = 0;
+};
+
+// The form, or why the body is not acceptable.
+std::variant<LoginForm, std::string> readLoginForm(const Request& request);
+
+}  // namespace tarvendo::server

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Answer.h"
+#include "Request.h"
+
+namespace tarvendo::server {
+
+// One request to push to one player's client server; it already carries that
+// player's token.
+struct Push {
+    std::string recipient;  // the recipient's token
+    Request request;
+};
+
+// What the game made of one request: the answer for the asker and what every
+// other player must be told.
+struct Outcome {
+    Answer answer;
+    std::vector<Push> pushes;
+    std::string player;                   // the asker's name, for the log; may be empty
+    std::optional<std::string> departed;  // the token of a player who left the game
+
+    bool ok() const { return answer.message == AnswerMessage::OK; }
+};
+
+// Answer codes: 0 for OK, otherwise the message's place in the vocabulary, so
+// refusals can be told apart by number too.
+std::int64_t answerCode(AnswerMessage message);
+Answer accepted(std::string token);
+Answer refused(AnswerMessage message, std::string info, std::string token = {});
+Outcome refusal(AnswerMessage message, std::string info, std::string player = {});
+
+}  // namespace tarvendo::server

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "ByteBuffer.h"
+#include "Socket.h"
+
+namespace tarvendo::server {
+
+// The push connection to one player's client server, written by a sender
+// thread of its own: a slow or dead client never holds up anyone else, and
+// this player's pushes keep their order.
+class PushChannel {
+public:
+    struct Limits {
+        // A push not taken by the client within this time drops the player.
+        std::chrono::milliseconds sendTimeout{5'000};
+        // Pushes waiting beyond this many mean the client has stopped reading.
+        std::size_t maxQueued = 1'024;
+    };
+    // Called once, on the sender thread, when the connection has failed.
+    using FailureHandler = std::function<void()>;
+
+    PushChannel(std::shared_ptr<Socket> socket, Limits limits, FailureHandler onFailure);
+    // Closes and waits for the sender; never called on the sender thread.
+    ~PushChannel();
+    PushChannel(const PushChannel&) = delete;
+    PushChannel& operator=(const PushChannel&) = delete;
+
+    // Queues one frame payload; never waits for the network.
+    void push(ByteBuffer payload);
+    // Stops the sender without waiting for it; pending pushes are dropped.
+    void close();
+    // Waits for the sender thread to end; call close() first.
+    void join();
+    // True once the sender thread has nothing more to do.
+    bool finished() const { return finished_.load(); }
+
+private:
+    void run();
+    // Writes queued pushes until closed; true when the connection failed.
+    bool deliverUntilStopped();
+    bool isClosing();
+
+    std::shared_ptr<Socket> socket_;
+    const Limits limits_;
+    FailureHandler onFailure_;
+    std::mutex mutex_;  // guards queue_, closing_ and overflowed_
+    std::condition_variable wake_;
+    std::deque<ByteBuffer> queue_;
+    bool closing_ = false;
+    bool overflowed_ = false;
+    std::atomic<bool> finished_{false};
+    std::thread sender_;  // last: started once everything above is ready
+};
+
+}  // namespace tarvendo::server

@@ -1,0 +1,41 @@
+#include "ServerOptions.h"
+
+namespace tarvendo::server {
+
+namespace {
+
+// Reads one option into the command; false for an option it does not know.
+bool readOption(const std::string& option, OptionReader& reader, ServerCommand& command) {
+    ServerOptions& options = command.options;
+    if (option == "--help" || option == "-h") {
+        command.action = CommandAction::showHelp;
+    } else if (option == "--version") {
+        command.action = CommandAction::showVersion;
+    } else if (option == "--no-advertise") {
+        options.advertise = false;
+    } else if (option == "--port") {
+        options.port = static_cast<std::int32_t>(reader.integer(0, 65535).value_or(options.port));
+    } else if (option == "--max-players") {
+        options.maxPlayers = static_cast<std::size_t>(
+            reader.integer(1, kMaxPlayersLimit).value_or(kDefaultMaxPlayers));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ServerCommand parseServerCommand(std::vector<std::string> arguments) {
+    return parseCommand<ServerOptions>(std::move(arguments), readOption,
+                                       [](const ServerOptions&, OptionReader&) {});
+}
+
+std::string serverUsage() {
+    return "usage: tarvendo-server [--port 50000] [--no-advertise] [--max-players 24]\n"
+           "                       [--help] [--version]\n"
+           "Hosts one game. --port 0 picks a free port; --max-players is 1 to " +
+           std::to_string(kMaxPlayersLimit) + ".\n";
+}
+
+}  // namespace tarvendo::server

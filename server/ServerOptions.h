@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Game.h"
+#include "OptionReader.h"
+
+namespace tarvendo::server {
+
+inline constexpr std::int32_t kDefaultServerPort = 50000;
+inline constexpr std::size_t kMaxPlayersLimit = 128;
+
+struct ServerOptions {
+    std::int32_t port = kDefaultServerPort;  // 0: any free port
+    bool advertise = true;
+    std::size_t maxPlayers = kDefaultMaxPlayers;
+};
+
+using ServerCommand = Command<ServerOptions>;
+
+ServerCommand parseServerCommand(std::vector<std::string> arguments);
+std::string serverUsage();
+
+}  // namespace tarvendo::server

@@ -1,0 +1,51 @@
+// tarvendo-server: hosts one game on a TCP port until SIGINT or SIGTERM.
+#include <iostream>
+#include <memory>
+
+#include "EventLog.h"
+#include "GameServer.h"
+#include "ServerOptions.h"
+#include "StopSignal.h"
+
+namespace {
+
+using namespace tarvendo::server;
+
+int runServer(const ServerOptions& options) {
+    StopSignal& stopSignal = StopSignal::install();
+    EventLog log;
+    GameServerSettings settings;
+    settings.maxPlayers = options.maxPlayers;
+    // Serving ends on stop() or when listening fails; either way main wakes.
+    const std::unique_ptr<GameServer> game =
+        GameServer::start(options.port, log, settings, [&stopSignal] { stopSignal.request(); });
+    if (!game) {
+        log.record("stopped", "", "cannot listen on port " + std::to_string(options.port));
+        return 1;
+    }
+    log.record("listening", "", "port " + std::to_string(game->port()));
+    stopSignal.waitFor(std::nullopt);
+    log.record("stopping", "");
+    game->stop();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const ServerCommand command = parseServerCommand(argumentsOf(argc, argv));
+    switch (command.action) {
+        case CommandAction::showHelp:
+            std::cout << serverUsage();
+            return 0;
+        case CommandAction::showVersion:
+            std::cout << "tarvendo-server " << TARVENDO_VERSION << '\n';
+            return 0;
+        case CommandAction::fail:
+            std::cerr << "tarvendo-server: " << command.error << '\n' << serverUsage();
+            return 2;
+        case CommandAction::run:
+            break;
+    }
+    return runServer(command.options);
+}

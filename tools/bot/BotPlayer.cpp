@@ -1,0 +1,86 @@
+#include "BotPlayer.h"
+
+#include "PushListener.h"
+#include "ToolBox.h"
+
+namespace tarvendo::bot {
+
+BotPlayer::BotPlayer(std::string name, const BotOptions& options)
+    : name_(std::move(name)), voter_(line_, name_, options.vote, options.think) {
+    voter_.start();
+}
+
+BotPlayer::~BotPlayer() {
+    leave();
+}
+
+bool BotPlayer::startClientServer(std::int32_t port) {
+    listener_ = std::make_shared<PushListener>(*this);
+    clientServer_ = Server::create(listener_);
+    if (!clientServer_ || !clientServer_->listenOn(port)) {
+        return false;
+    }
+    serving_ = std::thread([server = clientServer_] { server->serve(); });
+    return true;
+}
+
+std::optional<std::string> BotPlayer::login(const Address& server, bool asAdmin,
+                                            const std::string& gameName) {
+    const std::optional<std::int32_t> port =
+        clientServer_ ? clientServer_->boundPort() : std::nullopt;
+    if (!port) {
+        return name_ + ": the client server is not listening";
+    }
+    if (!line_.connect(server)) {
+        return name_ + ": cannot connect to " + server.address + ":" + std::to_string(server.port);
+    }
+    const Json body{{"player_name", name_}, {"game_name", gameName}, {"client_server_port", *port}};
+    const std::optional<Answer> answer =
+        line_.send(asAdmin ? RequestCode::loginAdmin : RequestCode::loginPlayer, body);
+    if (!answer) {
+        return name_ + ": no answer to the login";
+    }
+    if (answer->message != AnswerMessage::OK) {
+        return name_ + ": login refused: " + std::string(text(answer->message)) + " " +
+               answer->info.value_or("");
+    }
+    const std::optional<Json> players = ToolBox::fromJsonObject(answer->data);
+    playersInGame_.fetch_add(players && players->is_array() ? static_cast<int>(players->size())
+                                                            : 1);
+    line_.setToken(answer->token);
+    loggedIn_.store(true);
+    return std::nullopt;
+}
+
+void BotPlayer::leave() {
+    if (loggedIn_.exchange(false)) {
+        line_.send(RequestCode::logout);
+    }
+    line_.close();
+    voter_.stop();
+    if (clientServer_) {
+        clientServer_->stop();
+    }
+    if (serving_.joinable()) {
+        serving_.join();
+    }
+}
+
+void BotPlayer::received(const Request& push) {
+    switch (push.request) {
+        case RequestCode::playerAdded:
+            playersInGame_.fetch_add(1);
+            break;
+        case RequestCode::playerRemoved:
+            playersInGame_.fetch_sub(1);
+            break;
+        case RequestCode::play:
+            voter_.playStarted();
+            break;
+        default:
+            break;
+    }
+    tally_.received(push.request);
+}
+
+}  // namespace tarvendo::bot

@@ -1,0 +1,129 @@
+#include "ChildProcess.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace tarvendo::bot {
+
+namespace {
+
+constexpr std::chrono::milliseconds kPoll{20};
+
+std::optional<std::string> temporaryFile() {
+    std::string path = "/tmp/tarvendo-child-XXXXXX";
+    const int descriptor = ::mkstemp(path.data());
+    if (descriptor == -1) {
+        return std::nullopt;
+    }
+    ::close(descriptor);
+    return path;
+}
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> ChildProcess::start(const std::string& program,
+                                                  const std::vector<std::string>& arguments) {
+    const std::optional<std::string> outputPath = temporaryFile();
+    if (!outputPath) {
+        return nullptr;
+    }
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath->c_str(), O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    pid_t pid = 0;
+    const int failed =
+        ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) {
+        ::unlink(outputPath->c_str());
+        return nullptr;
+    }
+    return std::unique_ptr<ChildProcess>(new ChildProcess(pid, *outputPath));
+}
+
+ChildProcess::~ChildProcess() {
+    if (!exitStatus_) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    ::unlink(outputPath_.c_str());
+}
+
+std::string ChildProcess::output() const {
+    std::ifstream file(outputPath_);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+bool ChildProcess::waitForOutput(const std::string& text, std::chrono::milliseconds limit) const {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (output().find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(kPoll);
+    }
+    return true;
+}
+
+void ChildProcess::signal(int number) const {
+    if (!exitStatus_) {
+        ::kill(pid_, number);
+    }
+}
+
+std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!exitStatus_) {
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        } else if (std::chrono::steady_clock::now() >= deadline) {
+            break;
+        } else {
+            std::this_thread::sleep_for(kPoll);
+        }
+    }
+    return exitStatus_;
+}
+
+std::optional<long> ChildProcess::peakMemoryKiB() const {
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<int> listeningPort(const ChildProcess& server, std::chrono::milliseconds limit) {
+    static const std::string kMark = " listening port ";
+    if (!server.waitForOutput(kMark, limit)) {
+        return std::nullopt;
+    }
+    const std::string output = server.output();
+    return std::atoi(output.c_str() + output.find(kMark) + kMark.size());
+}
+
+}  // namespace tarvendo::bot

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvendo::bot {
+
+// A program run as a child process with its output in a temporary file, for
+// load runs and tests that need a real server process.
+class ChildProcess {
+public:
+    // Absent when the program cannot be started.
+    static std::unique_ptr<ChildProcess> start(const std::string& program,
+                                               const std::vector<std::string>& arguments);
+    // Kills the child if it still runs.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Standard output and error so far.
+    std::string output() const;
+    // Waits until the output holds the text.
+    bool waitForOutput(const std::string& text, std::chrono::milliseconds limit) const;
+    void signal(int number) const;
+    // The exit status, or absent if the child is still running at the limit.
+    std::optional<int> waitForExit(std::chrono::milliseconds limit);
+    // The child's peak resident memory (VmHWM) in KiB.
+    std::optional<long> peakMemoryKiB() const;
+
+private:
+    ChildProcess(pid_t pid, std::string outputPath)
+        : pid_(pid), outputPath_(std::move(outputPath)) {}
+
+    pid_t pid_;
+    std::string outputPath_;
+    std::optional<int> exitStatus_;
+};
+
+// The port a tarvendo-server child reports in its "listening port N" line.
+std::optional<int> listeningPort(const ChildProcess& server, std::chrono::milliseconds limit);
+
+}  // namespace tarvendo::bot

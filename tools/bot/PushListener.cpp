@@ -1,0 +1,48 @@
+#include "PushListener.h"
+
+#include "Answer.h"
+#include "BotPlayer.h"
+#include "Frame.h"
+
+namespace tarvendo::bot {
+
+namespace {
+
+// A push may overtake the answer to the login that made it possible.
+constexpr std::chrono::milliseconds kTokenWait{5'000};
+
+}  // namespace
+
+std::shared_ptr<ServerThread> PushListener::serverThread(std::shared_ptr<Socket> socket) {
+    return std::make_shared<PushReader>(std::move(socket), player_);
+}
+
+void PushReader::run() {
+    while (!shouldClose()) {
+        const std::optional<ByteBuffer> payload = readFrame(socket());
+        if (!payload) {
+            return;
+        }
+        handle(*payload);
+    }
+}
+
+void PushReader::handle(const ByteBuffer& payload) {
+    const std::optional<Request> push = Request::usingJson(payload);
+    if (!push) {
+        // What a client server does with a push it cannot read.
+        player_.tally().receivedUndecodable();
+        const Answer answer{-1, AnswerMessage::unknownRequest, "", std::nullopt, std::nullopt};
+        if (const std::optional<ByteBuffer> json = answer.json()) {
+            writeFrame(socket(), *json);
+        }
+        return;
+    }
+    if (push->token != player_.line().waitForToken(kTokenWait)) {
+        player_.tally().receivedForeignToken();
+        return;
+    }
+    player_.received(*push);
+}
+
+}  // namespace tarvendo::bot

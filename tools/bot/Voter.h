@@ -1,0 +1,59 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "RequestLine.h"
+
+namespace tarvendo::bot {
+
+struct VoteCounts {
+    std::uint64_t sent = 0;
+    std::uint64_t refused = 0;  // no answer, or an answer other than OK
+
+    VoteCounts& operator+=(const VoteCounts& other);
+};
+
+// Elects a card after each play push, once the think time has passed, on a
+// thread of its own so the push connection is never held up.
+class Voter {
+public:
+    Voter(RequestLine& line, std::string playerName, std::optional<std::string> fixedSymbol,
+          std::chrono::milliseconds think);
+    ~Voter();
+    Voter(const Voter&) = delete;
+    Voter& operator=(const Voter&) = delete;
+
+    void start();
+    // A play push came in; called from the push connection's thread.
+    void playStarted();
+    void stop();
+    VoteCounts counts() const;
+
+private:
+    void run();
+    // True when a play is pending and its think time is over; false on stop.
+    bool waitForTurn();
+    void elect();
+    std::string pickSymbol();
+
+    RequestLine& line_;
+    const std::string playerName_;
+    const std::optional<std::string> fixedSymbol_;
+    const std::chrono::milliseconds think_;
+    std::mt19937 random_{std::random_device{}()};  // only the voter thread uses it
+    mutable std::mutex mutex_;                     // guards everything below
+    std::condition_variable wake_;
+    int pendingPlays_ = 0;
+    bool stopping_ = false;
+    VoteCounts counts_;
+    std::thread thread_;
+};
+
+}  // namespace tarvendo::bot
