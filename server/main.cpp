@@ -5,11 +5,32 @@
 #include "EventLog.h"
 #include "GameServer.h"
 #include "ServerOptions.h"
+#include "ServiceAdvertiser.h"
 #include "StopSignal.h"
 
 namespace {
 
 using namespace tarvendo::server;
+using tarvendo::DiscoveryStatus;
+using tarvendo::ServiceAdvertiser;
+
+// Announces the game on the local network as long as it lives. Without a
+// reachable Avahi daemon the game goes on unannounced, after one log line.
+std::unique_ptr<ServiceAdvertiser> advertise(std::int32_t port, EventLog& log) {
+    auto advertiser = std::make_unique<ServiceAdvertiser>(
+        port, ServiceAdvertiser::Handlers{
+                  [&log](const std::string& name) {
+                      log.record("advertised", "", "as " + name + " (_tarvendo._tcp in local.)");
+                  },
+                  [&log](const std::string& line) {
+                      log.record("advertising", "", line);
+                  }});
+    const DiscoveryStatus status = advertiser->start();
+    if (!status.ok) {
+        log.record("advertising", "", status.message);
+    }
+    return advertiser;
+}
 
 int runServer(const ServerOptions& options) {
     StopSignal& stopSignal = StopSignal::install();
@@ -24,8 +45,11 @@ int runServer(const ServerOptions& options) {
         return 1;
     }
     log.record("listening", "", "port " + std::to_string(game->port()));
+    std::unique_ptr<ServiceAdvertiser> advertiser =
+        options.advertise ? advertise(game->port(), log) : nullptr;
     stopSignal.waitFor(std::nullopt);
     log.record("stopping", "");
+    advertiser.reset();
     game->stop();
     return 0;
 }
