@@ -1,0 +1,125 @@
+#include "CardStore.h"
+
+#include <QTimer>
+
+#include "Diagnostics.h"
+#include "GameRequest.h"
+#include "ImageScaling.h"
+#include "Shared.h"
+#include "Text.h"
+
+namespace tarvendo::client {
+
+namespace {
+
+constexpr float kAcceptedVolume = 0.1f;
+
+std::vector<Card> deckCards() {
+    std::vector<Card> cards;
+    for (const char* symbol : {"0", "½", "1", "2", "3", "5", "8", "13", "20", "40", "?", "∞"}) {
+        cards.emplace_back(QString::fromUtf8(symbol));
+    }
+    return cards;
+}
+
+// Top and left edges belong to the rectangle, bottom and right ones do not,
+// so adjacent cards never share a point. QRectF::contains takes all four.
+bool hits(const std::optional<QRectF>& rect, QPointF point) {
+    return rect && rect->left() <= point.x() && point.x() < rect->right() &&
+           rect->top() <= point.y() && point.y() < rect->bottom();
+}
+
+}  // namespace
+
+CardStore& CardStore::shared() {
+    static CardStore* const store = new CardStore();
+    return *store;
+}
+
+CardStore::CardStore(std::chrono::milliseconds electionDelay)
+    : electionDelay_(electionDelay),
+      sound_(QStringLiteral("qrc:/sounds/election_accepted.wav")),
+      store_(deckCards()) {}
+
+CardStore::~CardStore() = default;
+
+void CardStore::selectIfNeeded(QPointF point) {
+    if (!canChange_) {
+        return;
+    }
+    if (selected_ && store_[*selected_].visibleRect()) {
+        if (hits(store_[*selected_].visibleRect(), point)) {
+            unselect();
+        }
+        return;
+    }
+    for (std::size_t position = 0; position < store_.size(); ++position) {
+        if (hits(store_[position].visibleRect(), point)) {
+            select(position);
+            return;
+        }
+    }
+}
+
+void CardStore::select(std::size_t position) {
+    store_[position].setSelected(true);
+    selected_ = position;
+    startElectionTimer();
+}
+
+void CardStore::unselect() {
+    if (selected_) {
+        store_[*selected_].setSelected(false);
+    }
+    selected_.reset();
+    timer_.reset();
+}
+
+void CardStore::startElectionTimer() {
+    timer_ = std::make_unique<QTimer>();
+    timer_->setSingleShot(true);
+    // A coarse timer may fire up to 5 % early.
+    timer_->setTimerType(Qt::PreciseTimer);
+    timer_->setInterval(electionDelay_);
+    QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), [this] { timeout(); });
+    timer_->start();
+}
+
+void CardStore::timeout() {
+    if (!timer_) {
+        return;
+    }
+    canChange_ = false;
+    const Json election{{"player_name", Shared::playerName().value_or("")},
+                        {"symbol", utf8Text(store_[*selected_].symbol())}};
+    const std::optional<Answer> answer = sendToGameServer(RequestCode::cardElected, election);
+    if (!answer) {
+        return;
+    }
+    if (answer->message == AnswerMessage::OK) {
+        sound_.play(kAcceptedVolume);
+    } else {
+        printLine("Error in card election: " + answer->description());
+    }
+}
+
+void CardStore::reset() {
+    // Destroying the timer stops it: a reset election never fires.
+    unselect();
+    canChange_ = true;
+}
+
+std::vector<QImage> CardStore::scaled(double factor) const {
+    std::vector<QImage> images;
+    images.reserve(store_.size());
+    for (const Card& card : store_) {
+        images.push_back(client::scaled(card.image(), factor));
+    }
+    return images;
+}
+
+void CardStore::setVisibleRect(std::size_t position, const QRectF& rect) {
+    store_.at(position).setVisibleRect(rect);
+}
+
+}  // namespace tarvendo::client

@@ -1,0 +1,17 @@
+#include "Texture.h"
+
+#include <QImage>
+
+#include "Resources.h"
+
+namespace tarvendo::client {
+
+QBrush textureBrush() {
+    static const QImage texture = [] {
+        ensureResources();
+        return QImage(QStringLiteral(":/texture_background"));
+    }();
+    return texture.isNull() ? QBrush(Qt::transparent) : QBrush(texture);
+}
+
+}  // namespace tarvendo::client
