@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QWidget>
+
+#include "CardStore.h"
+#include "EventObserver.h"
+#include "Sound.h"
+
+namespace tarvendo::client {
+
+// The local player's cards in one overlapping row, from which the player
+// picks a card with the mouse. The cards show from the play event on and
+// hide at each new deal.
+class Deck : public QWidget {
+public:
+    explicit Deck(CardStore& cardStore = CardStore::shared(), QWidget* parent = nullptr);
+    ~Deck() override;
+
+    bool canDrawCards() const { return canDrawCards_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void registerObservers();
+    void drawCards(QPainter& painter);
+    void newDealDidStart();
+    void playDidStart();
+
+    CardStore& cardStore_;
+    Sound sound_;  // the cards are dealt out
+    bool canDrawCards_ = false;
+    EventObserver observers_;
+};
+
+}  // namespace tarvendo::client

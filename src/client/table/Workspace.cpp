@@ -1,0 +1,28 @@
+#include "Workspace.h"
+
+#include "Deck.h"
+#include "Desktop.h"
+
+namespace tarvendo::client {
+
+const QColor Workspace::kDividerColor = QColor::fromRgbF(2.0f / 3, 2.0f / 3, 2.0f / 3);
+
+Workspace::Workspace(QWidget* parent) : Workspace(CardStore::shared(), parent) {}
+
+Workspace::Workspace(CardStore& cardStore, QWidget* parent)
+    : QSplitter(Qt::Vertical, parent),
+      desktop_(new Desktop(this)),
+      deck_(new Deck(cardStore, this)) {
+    addWidget(desktop_);
+    addWidget(deck_);
+    setChildrenCollapsible(false);
+    // The panes start at 70 % and 30 % and share every change of height in
+    // the same proportion.
+    setStretchFactor(0, kDesktopShare);
+    setStretchFactor(1, kDeckShare);
+    setHandleWidth(kDividerThickness);
+    setStyleSheet(
+        QStringLiteral("QSplitter::handle { background-color: %1; }").arg(kDividerColor.name()));
+}
+
+}  // namespace tarvendo::client
