@@ -1,0 +1,49 @@
+#include "MainView.h"
+
+#include "CardStore.h"
+#include "ToolBar.h"
+#include "Workspace.h"
+
+namespace tarvendo::client {
+
+MainView::MainView(QWidget* parent) : MainView(CardStore::shared(), parent) {}
+
+MainView::MainView(CardStore& cardStore, QWidget* parent)
+    : QWidget(parent), toolBar_(new ToolBar(this)), workspace_(new Workspace(cardStore, this)) {
+    // Hidden until the login tells whether the user is the admin.
+    toolBar_->hide();
+    observers_.registerEvent(Event::userIsLoggedIn, [this](const Notification& posted) {
+        const std::optional<bool> isAdmin = posted.userInfo.get<bool>("is_admin");
+        if (isAdmin) {
+            QMetaObject::invokeMethod(
+                this, [this, admin = *isAdmin] { userDidLogIn(admin); }, Qt::QueuedConnection);
+        }
+    });
+    layOutChildren();
+}
+
+MainView::~MainView() {
+    // Before any member goes: a block may be running on a connection thread.
+    observers_.removeObservers();
+}
+
+void MainView::userDidLogIn(bool isAdmin) {
+    toolBar_->setVisible(isAdmin);
+    layOutChildren();
+}
+
+void MainView::resizeEvent(QResizeEvent*) {
+    layOutChildren();
+}
+
+void MainView::layOutChildren() {
+    if (toolBar_->isHidden()) {
+        workspace_->setGeometry(rect());
+        return;
+    }
+    toolBar_->placeAlongTop();
+    const int top = toolBar_->height();
+    workspace_->setGeometry(0, top, width(), height() - top);
+}
+
+}  // namespace tarvendo::client

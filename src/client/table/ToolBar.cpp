@@ -1,0 +1,152 @@
+#include "ToolBar.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include "Alert.h"
+#include "GameRequest.h"
+#include "SegmentedControl.h"
+#include "Text.h"
+#include "Texture.h"
+
+namespace tarvendo::client {
+
+namespace {
+
+// The Init segment's rectangle is the control's, less this at the bottom.
+constexpr int kPopoverAnchorInset = 7;
+
+}  // namespace
+
+ToolBar::ToolBar(QWidget* parent)
+    : QWidget(parent),
+      segmentedControl_(new SegmentedControl(
+          {QStringLiteral("Init"), QStringLiteral("Play"), QStringLiteral("Open")}, kSegmentWidth,
+          this)) {
+    segmentedControl_->setSegmentEnabled(playSegment, false);
+    segmentedControl_->setSegmentEnabled(openSegment, false);
+    connect(segmentedControl_, &SegmentedControl::segmentSelected, this,
+            [this](int segment) { segmentDidSelect(segment); });
+    observers_.registerEvent(Event::cardsReadyToOpen, [this](const Notification&) {
+        QMetaObject::invokeMethod(
+            this, [this] { segmentedControl_->setSegmentEnabled(openSegment, true); },
+            Qt::QueuedConnection);
+    });
+    resize(10, 10);
+    placeAlongTop();
+}
+
+ToolBar::~ToolBar() {
+    // Before any member goes: a block may be running on a connection thread.
+    observers_.removeObservers();
+    if (dealTitleViewController_) {
+        dealTitleViewController_->setDelegate(nullptr);
+    }
+}
+
+void ToolBar::placeAlongTop() {
+    if (parentWidget()) {
+        setGeometry(0, 0, parentWidget()->width(), kDefaultHeight);
+    }
+}
+
+bool ToolBar::event(QEvent* event) {
+    if (event->type() == QEvent::ParentChange) {
+        placeAlongTop();
+    }
+    return QWidget::event(event);
+}
+
+void ToolBar::resizeEvent(QResizeEvent*) {
+    segmentedControl_->setGeometry((width() - kControlSize.width()) / 2, kControlTop,
+                                   kControlSize.width(), kControlSize.height());
+}
+
+void ToolBar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), textureBrush());
+}
+
+QRect ToolBar::initSegmentRect() const {
+    const QRect control = segmentedControl_->geometry();
+    return {control.x(), control.y(), kSegmentWidth, control.height() - kPopoverAnchorInset};
+}
+
+void ToolBar::segmentDidSelect(int segment) {
+    switch (segment) {
+        case initSegment:
+            initDidClick();
+            break;
+        case playSegment:
+            playDidClick();
+            break;
+        case openSegment:
+            openDidClick();
+            break;
+        default:
+            break;
+    }
+}
+
+void ToolBar::initDidClick() {
+    if (dealTitleViewController_ || !parentWidget()) {
+        return;
+    }
+    dealTitleViewController_ = new CardDealTitle(this);
+    dealTitleViewController_->setDelegate(this);
+    // Like a popover: centred under the Init segment, without a frame.
+    dealTitleViewController_->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    dealTitleViewController_->adjustSize();
+    const QRect anchor = initSegmentRect();
+    const QPoint below = mapToGlobal(QPoint(anchor.center().x(), anchor.bottom() + 1));
+    dealTitleViewController_->move(below.x() - dealTitleViewController_->width() / 2, below.y());
+    dealTitleViewController_->show();
+    dealTitleViewController_->activateWindow();
+}
+
+void ToolBar::cardDealTitleDidAccept(const Json& dictionary) {
+    const std::optional<Answer> answer = sendToGameServer(RequestCode::initNewDeal, dictionary);
+    if (isAccepted(answer, QStringLiteral("Error: can't initialize new game"))) {
+        segmentedControl_->setSegmentEnabled(playSegment, true);
+    }
+    QTimer::singleShot(kDialogReleaseDelayMs, this, [this] { releaseDealTitle(); });
+}
+
+void ToolBar::cardDealTitleDidCancel() {
+    releaseDealTitle();
+}
+
+void ToolBar::releaseDealTitle() {
+    if (dealTitleViewController_) {
+        dealTitleViewController_->deleteLater();
+        dealTitleViewController_ = nullptr;
+    }
+}
+
+void ToolBar::playDidClick() {
+    sendAndSwitchOff(RequestCode::play, playSegment, QStringLiteral("Error: can't play"));
+}
+
+void ToolBar::openDidClick() {
+    sendAndSwitchOff(RequestCode::openCards, openSegment, QStringLiteral("Error: can'open cards"));
+}
+
+void ToolBar::sendAndSwitchOff(RequestCode code, Segment segment, const QString& failure) {
+    if (isAccepted(sendToGameServer(code), failure)) {
+        segmentedControl_->setSegmentEnabled(segment, false);
+    }
+}
+
+bool ToolBar::isAccepted(const std::optional<Answer>& answer, const QString& failure) {
+    if (!answer) {
+        return false;
+    }
+    if (answer->message != AnswerMessage::OK) {
+        showAlert(window(), failure, qText(text(answer->message)));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tarvendo::client

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "Answer.h"
+#include "CardDealTitle.h"
+#include "CardDealTitleDelegate.h"
+#include "EventObserver.h"
+#include "RequestCode.h"
+
+namespace tarvendo::client {
+
+class SegmentedControl;
+
+// The admin's strip along the top of the main view: Init asks for a deal
+// title and starts the deal, Play lets the players play, Open opens the
+// cards. The game server's answers switch Play and Open on and off.
+class ToolBar : public QWidget, public CardDealTitleDelegate {
+public:
+    enum Segment { initSegment, playSegment, openSegment };
+
+    static constexpr int kDefaultHeight = 40;
+    static constexpr int kSegmentWidth = 80;
+    static constexpr QSize kControlSize{246, 34};
+    static constexpr int kControlTop = 3;
+    // The dialog's reference is kept this long after an accepted title, so
+    // Init cannot open a second dialog while the first one is closing.
+    static constexpr int kDialogReleaseDelayMs = 500;
+
+    explicit ToolBar(QWidget* parent = nullptr);
+    ~ToolBar() override;
+
+    SegmentedControl* segmentedControl() const { return segmentedControl_; }
+    CardDealTitle* dealTitleViewController() const { return dealTitleViewController_; }
+    // Across the top of the parent, kDefaultHeight high; nothing without one.
+    void placeAlongTop();
+    // Where the deal title dialog hangs from, in this view's coordinates.
+    QRect initSegmentRect() const;
+
+    void segmentDidSelect(int segment);
+    void initDidClick();
+    void playDidClick();
+    void openDidClick();
+    void cardDealTitleDidAccept(const Json& dictionary) override;
+    void cardDealTitleDidCancel() override;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // Sends the request; an OK answer switches the segment off.
+    void sendAndSwitchOff(RequestCode code, Segment segment, const QString& failure);
+    // True for an OK answer; any other answer is shown to the admin.
+    bool isAccepted(const std::optional<Answer>& answer, const QString& failure);
+    void releaseDealTitle();
+
+    SegmentedControl* segmentedControl_;
+    QPointer<CardDealTitle> dealTitleViewController_;
+    EventObserver observers_;
+};
+
+}  // namespace tarvendo::client
