@@ -1,5 +1,7 @@
 #include "PushChannel.h"
 
+#include <sys/socket.h>
+
 #include "Frame.h"
 
 namespace tarvendo::server {
@@ -7,6 +9,8 @@ namespace tarvendo::server {
 PushChannel::PushChannel(std::shared_ptr<Socket> socket, Limits limits, FailureHandler onFailure)
     : socket_(std::move(socket)), limits_(limits), onFailure_(std::move(onFailure)) {
     socket_->setTimeouts(std::chrono::milliseconds{0}, limits_.sendTimeout);
+    ::setsockopt(socket_->descriptor(), SOL_SOCKET, SO_SNDBUF, &limits_.sendBuffer,
+                 sizeof limits_.sendBuffer);
     sender_ = std::thread([this] { run(); });
 }
 

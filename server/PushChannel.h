@@ -25,6 +25,10 @@ public:
         std::chrono::milliseconds sendTimeout{5'000};
         // Pushes waiting beyond this many mean the client has stopped reading.
         std::size_t maxQueued = 1'024;
+        // Bytes the system holds for a client that does not read: pushes are
+        // small, and a stalled client should neither pin megabytes nor hide
+        // behind a large buffer from the send limit.
+        int sendBuffer = 64 * 1024;
     };
     // Called once, on the sender thread, when the connection has failed.
     using FailureHandler = std::function<void()>;

@@ -53,11 +53,11 @@ std::optional<std::string> BotPlayer::login(const Address& server, bool asAdmin,
 }
 
 void BotPlayer::leave() {
+    voter_.stop();  // no vote may follow the logout
     if (loggedIn_.exchange(false)) {
         line_.send(RequestCode::logout);
     }
     line_.close();
-    voter_.stop();
     if (clientServer_) {
         clientServer_->stop();
     }
