@@ -1,0 +1,37 @@
+#include <QApplication>
+#include <cstdio>
+
+#include "AppDelegate.h"
+#include "CommandLine.h"
+#include "QtMainQueue.h"
+
+namespace {
+
+QStringList argumentsOf(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication::setApplicationName("Tarvendo Base");
+    QApplication::setApplicationVersion(TARVENDO_VERSION);
+    // --help and --version work without a display.
+    const auto command = tarvendo::client::parseCommandLine(argumentsOf(argc, argv));
+    if (const auto* print = std::get_if<tarvendo::client::PrintAndExit>(&command)) {
+        std::fputs(print->text.toLocal8Bit().constData(), print->status == 0 ? stdout : stderr);
+        return print->status;
+    }
+    QApplication application(argc, argv);
+    // Quitting always goes through the logout first.
+    QApplication::setQuitOnLastWindowClosed(false);
+    const tarvendo::client::QtMainQueueInstallation mainQueue;
+    tarvendo::client::AppDelegate delegate(std::get<tarvendo::client::AppOptions>(command));
+    delegate.applicationWillFinishLaunching();
+    delegate.applicationDidFinishLaunching();
+    return QApplication::exec();
+}

@@ -1,0 +1,159 @@
+#include "AppDelegate.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QScreen>
+
+#include "ClientServerThread.h"
+#include "Exchange.h"
+#include "LoginWindowController.h"
+#include "MainQueue.h"
+#include "MainWindow.h"
+#include "NotificationCenter.h"
+#include "Server.h"
+#include "Shared.h"
+#include "Text.h"
+
+namespace tarvendo::client {
+
+namespace {
+
+constexpr double kWidthFactor = 0.7;
+constexpr double kHeightFactor = 0.8;
+constexpr double kCentringFactor = 0.5;
+constexpr double kTerminationDelay = 0.1;
+
+// White space and line breaks in the Unicode sense, as the form fields trim.
+bool isBlank(const std::string& text) {
+    return qText(text).trimmed().isEmpty();
+}
+
+}  // namespace
+
+AppDelegate::AppDelegate(AppOptions options)
+    : options_(options),
+      window_(std::make_unique<MainWindow>([this] { applicationShouldTerminate(); })) {}
+
+AppDelegate::~AppDelegate() {
+    observers_.removeObservers();
+    stopClientServer();
+}
+
+void AppDelegate::applicationWillFinishLaunching() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QSizeF size = screen->geometry().size();
+    const double width = kWidthFactor * size.width();
+    const double height = kHeightFactor * size.height();
+    window_->setGeometry(static_cast<int>((size.width() - width) * kCentringFactor),
+                         static_cast<int>((size.height() - height) * kCentringFactor),
+                         static_cast<int>(width), static_cast<int>(height));
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    startClientServer();
+    updateDealTitle("");
+    registerObservers();
+    startLoginProcess();
+}
+
+void AppDelegate::startClientServer() {
+    serverDelegate_ = std::make_shared<ClientServerDelegate>();
+    clientServer_ = Server::create(serverDelegate_);
+    if (!clientServer_) {
+        return;  // no pushes can arrive; the rest still works
+    }
+    clientServerThread_ = std::thread(
+        [server = clientServer_, port = options_.clientServerPort] { server->runOnPort(port); });
+}
+
+bool AppDelegate::clientServerListening() const {
+    return clientServer_ && clientServer_->boundPort().value_or(0) != 0;
+}
+
+void AppDelegate::stopClientServer() {
+    if (clientServer_) {
+        clientServer_->stop();
+    }
+    if (clientServerThread_.joinable()) {
+        clientServerThread_.join();
+    }
+}
+
+void AppDelegate::registerObservers() {
+    // Login results come from the login window on the main thread; deal
+    // titles come from a connection thread and only compute text there.
+    observers_.registerEvent(Event::loginFailed, [this](const Notification&) { loginFailed(); });
+    observers_.registerEvent(Event::loginSuccess, [this](const Notification&) { userLoggedIn(); });
+    observers_.registerEvent(Event::initNewDeal, [this](const Notification& notification) {
+        if (const auto title = notification.userInfo.get<std::string>("title")) {
+            updateDealTitle(*title);
+        }
+    });
+}
+
+void AppDelegate::startLoginProcess() {
+    loginWindowController_ = std::make_unique<LoginWindowController>(options_.clientServerPort);
+    loginWindowController_->show();
+    loginWindowController_->raise();
+    loginWindowController_->activateWindow();
+}
+
+void AppDelegate::userLoggedIn() {
+    if (loginWindowController_) {
+        loginWindowController_->hide();
+    }
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    window_->setWindowTitle(qText(Shared::ApplicationName) + "  (" +
+                            qText(Shared::playerName().value_or("")) + ")");
+    updateDealTitle("");
+    NotificationCenter::defaultCenter().post(Event::userIsLoggedIn,
+                                             UserInfo().setBoolean("is_admin", Shared::isAdmin()));
+}
+
+void AppDelegate::loginFailed() {
+    if (loginWindowController_) {
+        loginWindowController_->hide();
+    }
+    window_->hide();
+    applicationShouldTerminate();
+}
+
+void AppDelegate::updateDealTitle(const std::string& title) {
+    std::string text;
+    if (const std::optional<std::string> game = Shared::gameName()) {
+        text = "Game: " + *game;
+        if (!isBlank(title)) {
+            text += ", Deal: " + title;
+        }
+    }
+    QMetaObject::invokeMethod(
+        window_->dealTitle(),
+        [label = window_->dealTitle(), text = qText(text)] { label->setText(text); },
+        Qt::QueuedConnection);
+}
+
+void AppDelegate::applicationShouldTerminate() {
+    if (terminating_) {
+        return;  // a second quit while the logout is pending changes nothing
+    }
+    terminating_ = true;
+    after(kTerminationDelay, [this] { terminationSequence(); });
+}
+
+void AppDelegate::terminationSequence() {
+    const Request logout{RequestCode::logout, Shared::token(), std::nullopt, std::nullopt};
+    if (const std::optional<Answer> answer = exchange(logout, kLogoutTimeout)) {
+        if (answer->message == AnswerMessage::OK) {
+            Shared::setToken(std::nullopt);
+        }
+        closeGameServerConnection();
+    }
+    QCoreApplication::quit();
+}
+
+}  // namespace tarvendo::client

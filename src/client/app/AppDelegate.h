@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "EventObserver.h"
+
+namespace tarvendo {
+class Server;
+class ServerDelegate;
+}  // namespace tarvendo
+
+namespace tarvendo::client {
+
+class LoginWindowController;
+class MainWindow;
+
+struct AppOptions {
+    std::int32_t clientServerPort = 51000;
+};
+
+// Starts everything: sizes the main window, runs the client server, shows
+// the login window, completes the login, keeps the deal title line current,
+// and logs out before the application quits.
+class AppDelegate : public QObject {
+    Q_OBJECT
+
+public:
+    explicit AppDelegate(AppOptions options);
+    ~AppDelegate() override;
+
+    void applicationWillFinishLaunching();
+    void applicationDidFinishLaunching();
+    // The quit, logout and close commands and Cancel at login all end here.
+    void applicationShouldTerminate();
+
+    MainWindow* window() const { return window_.get(); }
+    LoginWindowController* loginWindow() const { return loginWindowController_.get(); }
+    // Whether the client server is listening (the port may be taken).
+    bool clientServerListening() const;
+
+private:
+    void startClientServer();
+    void stopClientServer();
+    void registerObservers();
+    void startLoginProcess();
+    void userLoggedIn();
+    void loginFailed();
+    void updateDealTitle(const std::string& title);
+    void terminationSequence();
+
+    const AppOptions options_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<LoginWindowController> loginWindowController_;
+    std::shared_ptr<ServerDelegate> serverDelegate_;
+    std::shared_ptr<Server> clientServer_;
+    std::thread clientServerThread_;
+    bool terminating_ = false;
+    EventObserver observers_;  // last: removed before the members its blocks use
+};
+
+}  // namespace tarvendo::client

@@ -1,0 +1,49 @@
+#include "MainWindow.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "MainView.h"
+
+namespace tarvendo::client {
+
+MainWindow::MainWindow(std::function<void()> terminationRequest, QWidget* parent)
+    : QMainWindow(parent),
+      terminationRequest_(std::move(terminationRequest)),
+      dealTitle_(new QLabel),
+      mainView_(new MainView) {
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 4, 0, 0);
+    layout->setSpacing(4);
+    dealTitle_->setObjectName("dealTitle");
+    dealTitle_->setAlignment(Qt::AlignCenter);
+    QFont font = dealTitle_->font();
+    font.setPixelSize(16);
+    font.setBold(true);
+    dealTitle_->setFont(font);
+    layout->addWidget(dealTitle_);
+    layout->addWidget(mainView_, 1);
+    setCentralWidget(content);
+    buildMenu();
+}
+
+void MainWindow::buildMenu() {
+    QMenu* game = menuBar()->addMenu("&Game");
+    QAction* logout = game->addAction("Log &Out");
+    connect(logout, &QAction::triggered, this, [this] { terminationRequest_(); });
+    QAction* quit = game->addAction("&Quit");
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setShortcutContext(Qt::ApplicationShortcut);
+    connect(quit, &QAction::triggered, this, [this] { terminationRequest_(); });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The window stays until the logout exchange has run.
+    event->ignore();
+    terminationRequest_();
+}
+
+}  // namespace tarvendo::client

@@ -1,0 +1,72 @@
+#include "LoginExchange.h"
+
+#include <algorithm>
+
+#include "Exchange.h"
+#include "NotificationCenter.h"
+#include "Settings.h"
+#include "Shared.h"
+#include "Text.h"
+#include "ToolBox.h"
+
+namespace tarvendo::client {
+
+LoginOutcome LoginExchange::login(const Address& server, RequestCode code, const LoginForm& form) {
+    if (!connectToGameServer(server)) {
+        return LoginOutcome::cantConnect;
+    }
+    storeServerAddress(qText(server.address));
+    const std::optional<ByteBuffer> data =
+        ToolBox::toJsonObject(Json{{"player_name", form.playerName},
+                                   {"game_name", form.gameName},
+                                   {"client_server_port", form.clientServerPort}});
+    if (!data) {
+        return LoginOutcome::refused;
+    }
+    const std::optional<Answer> answer = exchange(Request{code, std::nullopt, std::nullopt, data});
+    if (!answer) {
+        return LoginOutcome::noAnswer;
+    }
+    const LoginOutcome outcome = outcomeOf(*answer);
+    if (outcome == LoginOutcome::loggedIn) {
+        acceptLogin(*answer);
+    }
+    return outcome;
+}
+
+LoginOutcome LoginExchange::outcomeOf(const Answer& answer) {
+    switch (answer.message) {
+        case AnswerMessage::OK:
+            return LoginOutcome::loggedIn;
+        case AnswerMessage::adminNotLoggedIn:
+            return LoginOutcome::adminNotLoggedIn;
+        case AnswerMessage::adminAlreadyLoggenIn:
+            return LoginOutcome::adminAlreadyLoggedIn;
+        case AnswerMessage::userNameAlreadyInUse:
+            return LoginOutcome::userNameAlreadyInUse;
+        default:
+            return LoginOutcome::refused;
+    }
+}
+
+void LoginExchange::acceptLogin(const Answer& answer) {
+    Shared::setToken(answer.token);
+    Shared::setGameName(answer.info);
+    announcePlayers(answer);
+}
+
+void LoginExchange::announcePlayers(const Answer& answer) {
+    const std::optional<Json> names =
+        answer.data ? ToolBox::fromJsonObject(answer.data) : std::nullopt;
+    if (!names || !names->is_array() ||
+        !std::all_of(names->begin(), names->end(),
+                     [](const Json& name) { return name.is_string(); })) {
+        return;
+    }
+    for (const Json& name : *names) {
+        NotificationCenter::defaultCenter().post(
+            Event::playerDidAdd, UserInfo().setText("player_name", name.get<std::string>()));
+    }
+}
+
+}  // namespace tarvendo::client

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+namespace tarvendo::client {
+
+// The one persistent setting: the last game server address used.
+QString storedServerAddress();
+void storeServerAddress(const QString& address);
+
+}  // namespace tarvendo::client

@@ -1,0 +1,91 @@
+#include "BonjoureBrowser.h"
+
+#include <optional>
+#include <vector>
+
+#include "MainQueue.h"
+#include "NotificationCenter.h"
+#include "ServiceBrowser.h"
+
+namespace tarvendo {
+
+// The state of one run. The Avahi thread and the timer reach it only
+// through tasks on the main queue holding a weak reference, so everything
+// here happens on the main thread and a stopped or dropped search stays silent.
+class BonjoureBrowser::Search : public std::enable_shared_from_this<Search> {
+public:
+    void run(double timeoutAfter) {
+        stop();
+        stopped_ = false;
+        const std::weak_ptr<Search> weak = weak_from_this();
+        browser_ = std::make_unique<ServiceBrowser>(
+            ServiceBrowser::Handlers{[weak](std::vector<Address> addresses) {
+                                         runOnMain([weak, addresses = std::move(addresses)] {
+                                             if (const auto search = weak.lock()) {
+                                                 search->serverResolved(addresses);
+                                             }
+                                         });
+                                     },
+                                     {},
+                                     {}});
+        // Without a daemon nothing is found and the time limit reports it.
+        browser_->start();
+        timer_ = after(timeoutAfter, [weak] {
+            if (const auto search = weak.lock()) {
+                search->timeout();
+            }
+        });
+    }
+
+    void stop() {
+        stopped_ = true;
+        if (timer_) {
+            timer_->cancel();
+            timer_.reset();
+        }
+        if (browser_) {
+            browser_->stop();
+            browser_.reset();
+        }
+    }
+
+private:
+    void serverResolved(const std::vector<Address>& addresses) {
+        if (stopped_ || addresses.empty()) {
+            return;
+        }
+        stop();
+        serverDidFound_ = true;
+        NotificationCenter::defaultCenter().post(Event::bonjoureServerFound,
+                                                 UserInfo().setAddresses("addresses", addresses));
+    }
+
+    void timeout() {
+        if (serverDidFound_ || stopped_) {
+            return;
+        }
+        stop();
+        NotificationCenter::defaultCenter().post(Event::bonjoureServerNotFound);
+    }
+
+    bool serverDidFound_ = false;
+    bool stopped_ = true;
+    std::unique_ptr<ServiceBrowser> browser_;
+    std::optional<DelayedTask> timer_;
+};
+
+BonjoureBrowser::BonjoureBrowser() : search_(std::make_shared<Search>()) {}
+
+BonjoureBrowser::~BonjoureBrowser() {
+    stop();
+}
+
+void BonjoureBrowser::run(double timeoutAfter) {
+    search_->run(timeoutAfter);
+}
+
+void BonjoureBrowser::stop() {
+    search_->stop();
+}
+
+}  // namespace tarvendo

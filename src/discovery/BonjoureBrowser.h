@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+
+namespace tarvendo {
+
+// One discovery of the game server for the login window: posts
+// bonjoureServerFound {"addresses"} for the first server resolved, or
+// bonjoureServerNotFound once the time limit has passed without one. Both
+// events are posted on the main queue.
+class BonjoureBrowser {
+public:
+    BonjoureBrowser();
+    // Stops: a dropped browser never posts.
+    ~BonjoureBrowser();
+    BonjoureBrowser(const BonjoureBrowser&) = delete;
+    BonjoureBrowser& operator=(const BonjoureBrowser&) = delete;
+
+    // Starts the browse and the time limit, in seconds.
+    void run(double timeoutAfter);
+    // Ends the time limit and the browse; no event follows. Safe at any
+    // time, repeatedly, and from an observer of either event.
+    void stop();
+
+private:
+    class Search;
+    std::shared_ptr<Search> search_;
+};
+
+}  // namespace tarvendo
