@@ -69,8 +69,10 @@ void AppDelegate::startClientServer() {
         [server = clientServer_, port = options_.clientServerPort] { server->runOnPort(port); });
 }
 
-bool AppDelegate::clientServerListening() const {
-    return clientServer_ && clientServer_->boundPort().value_or(0) != 0;
+std::optional<std::int32_t> AppDelegate::clientServerPort() const {
+    const std::optional<std::int32_t> port =
+        clientServer_ ? clientServer_->boundPort() : std::nullopt;
+    return port.value_or(0) != 0 ? port : std::nullopt;
 }
 
 void AppDelegate::stopClientServer() {
@@ -153,7 +155,12 @@ void AppDelegate::terminationSequence() {
         }
         closeGameServerConnection();
     }
-    QCoreApplication::quit();
+    stopClientServer();
+    if (options_.quit) {
+        options_.quit();
+    } else {
+        QCoreApplication::quit();
+    }
 }
 
 }  // namespace tarvendo::client

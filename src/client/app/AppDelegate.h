@@ -3,7 +3,9 @@
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -21,6 +23,8 @@ class MainWindow;
 
 struct AppOptions {
     std::int32_t clientServerPort = 51000;
+    // Ends the application once the logout has run; tests watch it instead.
+    std::function<void()> quit;
 };
 
 // Starts everything: sizes the main window, runs the client server, shows
@@ -40,8 +44,8 @@ public:
 
     MainWindow* window() const { return window_.get(); }
     LoginWindowController* loginWindow() const { return loginWindowController_.get(); }
-    // Whether the client server is listening (the port may be taken).
-    bool clientServerListening() const;
+    // The port the client server listens on; absent when it could not bind.
+    std::optional<std::int32_t> clientServerPort() const;
 
 private:
     void startClientServer();

@@ -41,7 +41,7 @@ std::variant<AppOptions, PrintAndExit> parseCommandLine(const QStringList& argum
     if (!port) {
         return PrintAndExit{"--client-port needs a port from 1 to 65535\n", 2};
     }
-    return AppOptions{*port};
+    return AppOptions{*port, {}};
 }
 
 }  // namespace tarvendo::client
