@@ -21,30 +21,27 @@ namespace {
 using test::postFromConnectionThread;
 using test::waitUntil;
 
-// The admin's toolbar, placed in a window, against a substitute game server.
-class ToolBarTest : public test::GameServerTest {
-protected:
-    void SetUp() override {
-        GameServerTest::SetUp();
-        window_.resize(600, 300);
-        toolBar_ = new ToolBar(&window_);
-        window_.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
-    }
+using Segments = std::vector<bool>;
+const Segments kOnlyInit{true, false, false};
 
-    bool isEnabled(ToolBar::Segment segment) const {
-        return toolBar_->segmentedControl()->isSegmentEnabled(segment);
-    }
-    std::vector<bool> segmentStates() const {
-        return {isEnabled(ToolBar::initSegment), isEnabled(ToolBar::playSegment),
-                isEnabled(ToolBar::openSegment)};
+// The admin's toolbar against a substitute game server.
+class AdminTest : public test::GameServerTest {
+protected:
+    virtual ToolBar& toolBar() = 0;
+
+    // Whether Init, Play and Open are enabled.
+    Segments segmentStates() {
+        const SegmentedControl& control = *toolBar().segmentedControl();
+        return {control.isSegmentEnabled(ToolBar::initSegment),
+                control.isSegmentEnabled(ToolBar::playSegment),
+                control.isSegmentEnabled(ToolBar::openSegment)};
     }
     void press(ToolBar::Segment segment) {
-        toolBar_->segmentedControl()->segment(segment)->click();
+        toolBar().segmentedControl()->segment(segment)->click();
     }
     CardDealTitle* pressInit() {
         press(ToolBar::initSegment);
-        return toolBar_->dealTitleViewController();
+        return toolBar().dealTitleViewController();
     }
     void startDeal(const QString& title) {
         CardDealTitle* dialog = pressInit();
@@ -52,27 +49,33 @@ protected:
         dialog->gameTitle()->setText(title);
         dialog->acceptButton()->click();
     }
-    std::vector<RequestCode> requestCodes() const {
-        std::vector<RequestCode> codes;
-        for (const Request& request : server_->requests()) {
-            codes.push_back(request.request);
-        }
-        return codes;
-    }
     bool openIsEnabledSoon() {
-        return waitUntil([this] { return isEnabled(ToolBar::openSegment); });
+        return waitUntil([this] { return bool(segmentStates()[ToolBar::openSegment]); });
     }
 
-    QWidget window_;
-    ToolBar* toolBar_ = nullptr;
     test::AlertRecorder alerts_;
 };
 
-using Segments = std::vector<bool>;
-const Segments kOnlyInit{true, false, false};
+// The toolbar alone in a window.
+class ToolBarTest : public AdminTest {
+protected:
+    void SetUp() override {
+        AdminTest::SetUp();
+        window_.resize(600, 300);
+        toolBar_ = new ToolBar(&window_);
+        window_.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
+    }
+    ToolBar& toolBar() override { return *toolBar_; }
 
-TEST_F(ToolBarTest, FreshToolBarOffersOnlyInit) {
-    const SegmentedControl& control = *toolBar_->segmentedControl();
+    QWidget window_;
+    ToolBar* toolBar_ = nullptr;
+};
+
+TEST_F(ToolBarTest, FreshToolBarOffersOnlyInitInACentredControlAlongTheTop) {
+    EXPECT_EQ(toolBar().geometry(), QRect(0, 0, 600, 40));
+    const SegmentedControl& control = *toolBar().segmentedControl();
+    EXPECT_EQ(control.geometry(), QRect(177, 3, 246, 34));
     ASSERT_EQ(control.segmentCount(), 3);
     const QStringList labels{"Init", "Play", "Open"};
     for (int i = 0; i < 3; ++i) {
@@ -81,11 +84,6 @@ TEST_F(ToolBarTest, FreshToolBarOffersOnlyInit) {
         EXPECT_FALSE(control.segment(i)->isCheckable()) << "segments are momentary";
     }
     EXPECT_EQ(segmentStates(), kOnlyInit);
-}
-
-TEST_F(ToolBarTest, LiesAlongTheTopOfItsParentWithTheControlCentred) {
-    EXPECT_EQ(toolBar_->geometry(), QRect(0, 0, 600, 40));
-    EXPECT_EQ(toolBar_->segmentedControl()->geometry(), QRect(177, 3, 246, 34));
 }
 
 TEST_F(ToolBarTest, WithoutAWindowInitOpensNothing) {
@@ -98,15 +96,17 @@ TEST_F(ToolBarTest, InitOpensOneDialogUnderTheInitSegment) {
     CardDealTitle* dialog = pressInit();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
-    const QRect anchor = toolBar_->initSegmentRect();
+    const QRect anchor = toolBar().initSegmentRect();
     EXPECT_EQ(anchor, QRect(177, 3, 80, 27));
-    const QPoint below = toolBar_->mapToGlobal(QPoint(anchor.center().x(), anchor.bottom() + 1));
+    const QPoint below = toolBar().mapToGlobal(QPoint(anchor.center().x(), anchor.bottom() + 1));
     EXPECT_EQ(dialog->geometry().top(), below.y());
     EXPECT_NEAR(dialog->geometry().center().x(), below.x(), 1);
     EXPECT_EQ(pressInit(), dialog) << "a second Init while the dialog is open does nothing";
 }
 
-TEST_F(ToolBarTest, AcceptedTitleStartsTheDealAndEnablesPlay) {
+TEST_F(ToolBarTest, AcceptedTitleStartsTheDealAndInitWaitsHalfASecond) {
+    QElapsedTimer elapsed;
+    elapsed.start();
     startDeal("Story 12");
     ASSERT_EQ(server_->requests().size(), 1U);
     const Request request = server_->requests()[0];
@@ -114,47 +114,23 @@ TEST_F(ToolBarTest, AcceptedTitleStartsTheDealAndEnablesPlay) {
     EXPECT_EQ(request.token, kToken);
     EXPECT_EQ(dataOf(request), (Json{{"title", "Story 12"}}));
     EXPECT_EQ(segmentStates(), (Segments{true, true, false}));
-}
 
-TEST_F(ToolBarTest, InitOpensANewDialogOnlyHalfASecondAfterAnAcceptance) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    startDeal("Story 12");
-    CardDealTitle* closing = toolBar_->dealTitleViewController();
-    ASSERT_NE(closing, nullptr);
+    CardDealTitle* closing = toolBar().dealTitleViewController();
     EXPECT_EQ(pressInit(), closing);
     EXPECT_FALSE(closing->isVisible());
-    ASSERT_TRUE(waitUntil([this] { return toolBar_->dealTitleViewController() == nullptr; }));
+    ASSERT_TRUE(waitUntil([this] { return toolBar().dealTitleViewController() == nullptr; }));
     EXPECT_GE(elapsed.elapsed(), ToolBar::kDialogReleaseDelayMs);
-    CardDealTitle* next = pressInit();
-    ASSERT_NE(next, nullptr);
-    EXPECT_TRUE(next->isVisible());
+    ASSERT_NE(pressInit(), nullptr);
+    EXPECT_TRUE(toolBar().dealTitleViewController()->isVisible());
 }
 
 TEST_F(ToolBarTest, CancelledDialogIsReleasedAtOnce) {
     pressInit()->cancelButton()->click();
-    EXPECT_EQ(toolBar_->dealTitleViewController(), nullptr);
+    EXPECT_EQ(toolBar().dealTitleViewController(), nullptr);
     CardDealTitle* next = pressInit();
     ASSERT_NE(next, nullptr);
     EXPECT_TRUE(next->isVisible());
     EXPECT_TRUE(server_->requests().empty());
-}
-
-TEST_F(ToolBarTest, PlayAndOpenSwitchThemselvesOffOnOk) {
-    startDeal("Story 12");
-    press(ToolBar::playSegment);
-    EXPECT_EQ(segmentStates(), kOnlyInit);
-    postFromConnectionThread(Event::cardsReadyToOpen);
-    ASSERT_TRUE(openIsEnabledSoon());
-    press(ToolBar::openSegment);
-    EXPECT_EQ(segmentStates(), kOnlyInit);
-    EXPECT_EQ(requestCodes(), (std::vector<RequestCode>{RequestCode::initNewDeal, RequestCode::play,
-                                                        RequestCode::openCards}));
-    for (const Request& request : server_->requests()) {
-        EXPECT_EQ(request.token, kToken);
-    }
-    EXPECT_FALSE(server_->requests()[1].data.has_value());
-    EXPECT_TRUE(alerts_.alerts().empty());
 }
 
 TEST_F(ToolBarTest, CardsReadyEnablesOpenWhilePlayIsStillOn) {
@@ -168,7 +144,7 @@ TEST_F(ToolBarTest, RefusalsAreShownAndLeaveTheSegmentsAsTheyWere) {
     server_->answerNext(AnswerMessage::invalidToken);
     startDeal("Story 12");
     EXPECT_EQ(segmentStates(), kOnlyInit);
-    ASSERT_TRUE(waitUntil([this] { return toolBar_->dealTitleViewController() == nullptr; }));
+    ASSERT_TRUE(waitUntil([this] { return toolBar().dealTitleViewController() == nullptr; }));
     startDeal("Story 12");
     server_->answerNext(AnswerMessage::error);
     press(ToolBar::playSegment);
@@ -200,10 +176,10 @@ TEST_F(ToolBarTest, WithTheGameServerGonePlayAndOpenChangeNothingAndShowNothing)
 
 // A whole deal as the admin's client lives it: the toolbar's requests, the
 // game server's pushes and the desktop's readiness.
-class WholeDealTest : public test::GameServerTest {
+class WholeDealTest : public AdminTest {
 protected:
     void SetUp() override {
-        GameServerTest::SetUp();
+        AdminTest::SetUp();
         Shared::setAdmin(true);
         view_.resize(1000, 700);
         view_.show();
@@ -214,34 +190,22 @@ protected:
             postFromConnectionThread(Event::playerDidAdd, UserInfo().setText("player_name", name));
         }
     }
-    std::vector<bool> segmentStates() const {
-        const SegmentedControl& control = *view_.toolBar()->segmentedControl();
-        return {control.isSegmentEnabled(0), control.isSegmentEnabled(1),
-                control.isSegmentEnabled(2)};
-    }
-    void press(ToolBar::Segment segment) {
-        view_.toolBar()->segmentedControl()->segment(segment)->click();
-    }
+    ToolBar& toolBar() override { return *view_.toolBar(); }
     void push(Event event, UserInfo info = {}) {
         postFromConnectionThread(event, std::move(info));
         test::runQueuedTasks();
     }
-    static UserInfo election(const std::string& name, const std::string& symbol) {
-        return UserInfo().setText("player_name", name).setText("symbol", symbol);
+    void elect(const std::string& name, const std::string& symbol) {
+        push(Event::cardElected, UserInfo().setText("player_name", name).setText("symbol", symbol));
     }
 
     CardStore store_{std::chrono::milliseconds(60'000)};
     MainView view_{store_, nullptr};
-    test::AlertRecorder alerts_;
 };
 
 TEST_F(WholeDealTest, SegmentsFollowTheDeal) {
     EXPECT_EQ(segmentStates(), kOnlyInit);
-    press(ToolBar::initSegment);
-    CardDealTitle* dialog = view_.toolBar()->dealTitleViewController();
-    ASSERT_NE(dialog, nullptr);
-    dialog->gameTitle()->setText("Checkout");
-    dialog->acceptButton()->click();
+    startDeal("Checkout");
     EXPECT_EQ(segmentStates(), (Segments{true, true, false}));
 
     push(Event::initNewDeal, UserInfo().setText("title", "Checkout"));
@@ -250,15 +214,22 @@ TEST_F(WholeDealTest, SegmentsFollowTheDeal) {
     EXPECT_EQ(segmentStates(), kOnlyInit);
     EXPECT_TRUE(view_.workspace()->deck()->canDrawCards());
 
-    push(Event::cardElected, election(kPlayerName, "5"));
+    elect(kPlayerName, "5");
     EXPECT_EQ(segmentStates(), kOnlyInit) << "bob has not chosen yet";
-    push(Event::cardElected, election("bob", "8"));
+    elect("bob", "8");
     EXPECT_EQ(segmentStates(), (Segments{true, false, true}));
 
     press(ToolBar::openSegment);
     EXPECT_EQ(segmentStates(), kOnlyInit);
     push(Event::openCards);
     EXPECT_TRUE(view_.workspace()->desktop()->isOpened());
+
+    const std::vector<Request> requests = server_->requests();
+    ASSERT_EQ(requests.size(), 3U);
+    EXPECT_EQ(requests[1].request, RequestCode::play);
+    EXPECT_EQ(requests[2].request, RequestCode::openCards);
+    EXPECT_EQ(requests[2].token, kToken);
+    EXPECT_FALSE(requests[2].data.has_value());
     EXPECT_TRUE(alerts_.alerts().empty());
 }
 

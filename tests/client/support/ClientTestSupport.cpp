@@ -86,12 +86,4 @@ bool isBlack(QColor color) {
     return color.alpha() == 255 && color.red() < 40 && color.green() < 40 && color.blue() < 40;
 }
 
-bool isDarkGrey(QColor color) {
-    const auto near = [](int value) {
-        return value > 60 && value < 130;
-    };
-    return color.alpha() == 255 && near(color.red()) && near(color.green()) && near(color.blue()) &&
-           std::abs(color.red() - color.blue()) < 12;
-}
-
 }  // namespace tarvendo::test

@@ -72,6 +72,5 @@ protected:
 int countPixels(const QImage& image, const QRect& area, const std::function<bool(QColor)>& is);
 bool isRed(QColor color);
 bool isBlack(QColor color);
-bool isDarkGrey(QColor color);
 
 }  // namespace tarvendo::test
