@@ -1,6 +1,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 
 #include "AppDelegate.h"
 #include "ClientTestSupport.h"
@@ -140,6 +141,16 @@ TEST_F(TerminationTest, WithoutAServerQuittingStillEndsWithinItsBound) {
     EXPECT_EQ(Shared::token(), "tok");
 }
 
+TEST_F(TerminationTest, OpenPushConnectionsDoNotHoldUpQuitting) {
+    ASSERT_TRUE(test::waitUntil([this] { return delegate.clientServerPort().has_value(); }));
+    const std::shared_ptr<Socket> push = Socket::create();
+    ASSERT_TRUE(connectSocket(*push, {"127.0.0.1", *delegate.clientServerPort()}));
+    writeFrame(*push, *Request{RequestCode::play, std::nullopt, std::nullopt, std::nullopt}.json());
+    delegate.applicationShouldTerminate();
+    EXPECT_TRUE(quitWithin(3s));
+    EXPECT_FALSE(push->readData(1).has_value()) << "the client server has closed its side";
+}
+
 TEST_F(TerminationTest, CancelAtLoginClosesBothWindowsAndQuits) {
     delegate.loginWindow()->cancelDidClick();
     EXPECT_FALSE(delegate.loginWindow()->isVisible());
@@ -152,6 +163,18 @@ TEST_F(TerminationTest, ClosingTheMainWindowRunsTheLogoutFirst) {
     delegate.window()->close();
     EXPECT_TRUE(delegate.window()->isVisible()) << "the window waits for the logout";
     EXPECT_TRUE(quitWithin(2s));
+}
+
+// The real quit path: the application's event loop must end although the
+// main window refuses to close on its own.
+TEST(ApplicationQuitTest, TerminationEndsTheEventLoop) {
+    AppDelegate delegate{AppOptions{0, {}}};
+    delegate.applicationWillFinishLaunching();
+    delegate.applicationDidFinishLaunching();
+    delegate.window()->show();
+    QTimer::singleShot(0, delegate.window(), [&] { delegate.applicationShouldTerminate(); });
+    QTimer::singleShot(5000, delegate.window(), [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 
 }  // namespace

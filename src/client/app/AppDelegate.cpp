@@ -159,7 +159,9 @@ void AppDelegate::terminationSequence() {
     if (options_.quit) {
         options_.quit();
     } else {
-        QCoreApplication::quit();
+        // exit(), not quit(): quit() asks every window to close first, and
+        // the main window refuses while it waits for the logout.
+        QCoreApplication::exit(0);
     }
 }
 
