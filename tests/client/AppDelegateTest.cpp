@@ -5,6 +5,7 @@
 
 #include "AppDelegate.h"
 #include "ClientTestSupport.h"
+#include "CommandLine.h"
 #include "Exchange.h"
 #include "Frame.h"
 #include "GameServerConnection.h"
@@ -42,7 +43,7 @@ protected:
     }
 
     int quits = 0;
-    AppDelegate delegate{AppOptions{0, [this] {
+    AppDelegate delegate{AppOptions{0, std::nullopt, [this] {
                                         ++quits;
                                     }}};
 };
@@ -165,10 +166,29 @@ TEST_F(TerminationTest, ClosingTheMainWindowRunsTheLogoutFirst) {
     EXPECT_TRUE(quitWithin(2s));
 }
 
+TEST(CommandLineTest, ReadsPortsAndAddressAndRefusesBadPorts) {
+    const auto defaults = parseCommandLine({"tarvendo"});
+    ASSERT_TRUE(std::holds_alternative<AppOptions>(defaults));
+    EXPECT_EQ(std::get<AppOptions>(defaults).clientServerPort, 51000);
+    EXPECT_FALSE(std::get<AppOptions>(defaults).serverAddress.has_value());
+    const auto chosen =
+        parseCommandLine({"tarvendo", "--client-port", "51001", "--server-address", "127.0.0.1"});
+    ASSERT_TRUE(std::holds_alternative<AppOptions>(chosen));
+    EXPECT_EQ(std::get<AppOptions>(chosen).clientServerPort, 51001);
+    EXPECT_EQ(std::get<AppOptions>(chosen).serverAddress, "127.0.0.1");
+    for (const char* port : {"0", "65536", "x", "-1"}) {
+        const auto refused = parseCommandLine({"tarvendo", "--client-port", port});
+        ASSERT_TRUE(std::holds_alternative<PrintAndExit>(refused)) << port;
+        EXPECT_EQ(std::get<PrintAndExit>(refused).status, 2);
+    }
+    EXPECT_EQ(std::get<PrintAndExit>(parseCommandLine({"tarvendo", "--help"})).status, 0);
+    EXPECT_EQ(std::get<PrintAndExit>(parseCommandLine({"tarvendo", "--bogus"})).status, 2);
+}
+
 // The real quit path: the application's event loop must end although the
 // main window refuses to close on its own.
 TEST(ApplicationQuitTest, TerminationEndsTheEventLoop) {
-    AppDelegate delegate{AppOptions{0, {}}};
+    AppDelegate delegate{AppOptions{0, std::nullopt, {}}};
     delegate.applicationWillFinishLaunching();
     delegate.applicationDidFinishLaunching();
     delegate.window()->show();

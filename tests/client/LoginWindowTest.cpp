@@ -140,6 +140,13 @@ TEST_F(LoginWindowTest, FirstActivationShowsManualModeWithTheStoredAddress) {
     EXPECT_EQ(window.focusWidget(), field<QLineEdit>("userName"));
 }
 
+TEST_F(LoginWindowTest, PresetAddressStandsInForTheStoredOne) {
+    LoginWindowController preset(51000, QString("127.0.0.1"));
+    preset.show();
+    EXPECT_EQ(preset.findChild<QLineEdit*>("serverAddress")->text(), "127.0.0.1");
+    EXPECT_EQ(storedServerAddress(), "10.1.2.3") << "the stored address is left alone";
+}
+
 TEST_F(LoginWindowTest, NamesAreCapitalisedAsTyped) {
     QLineEdit* name = field<QLineEdit>("userName");
     QTest::sendKeyEvent(QTest::Press, name, Qt::Key_Eacute, QString("é"), Qt::NoModifier);

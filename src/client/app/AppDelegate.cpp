@@ -97,7 +97,8 @@ void AppDelegate::registerObservers() {
 }
 
 void AppDelegate::startLoginProcess() {
-    loginWindowController_ = std::make_unique<LoginWindowController>(options_.clientServerPort);
+    loginWindowController_ =
+        std::make_unique<LoginWindowController>(options_.clientServerPort, options_.serverAddress);
     loginWindowController_->show();
     loginWindowController_->raise();
     loginWindowController_->activateWindow();

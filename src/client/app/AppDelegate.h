@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -23,6 +24,8 @@ class MainWindow;
 
 struct AppOptions {
     std::int32_t clientServerPort = 51000;
+    // Shown in the login form instead of the address used last.
+    std::optional<QString> serverAddress;
     // Ends the application once the logout has run; tests watch it instead.
     std::function<void()> quit;
 };

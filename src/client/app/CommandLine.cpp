@@ -26,6 +26,9 @@ std::variant<AppOptions, PrintAndExit> parseCommandLine(const QStringList& argum
         "client-port", "Port on which the game server reaches this client (default 51000).", "port",
         "51000");
     parser.addOption(clientPort);
+    const QCommandLineOption serverAddress(
+        "server-address", "Game server address to offer in the login form.", "address");
+    parser.addOption(serverAddress);
     if (!parser.parse(arguments)) {
         return PrintAndExit{parser.errorText() + "\n", 2};
     }
@@ -41,7 +44,11 @@ std::variant<AppOptions, PrintAndExit> parseCommandLine(const QStringList& argum
     if (!port) {
         return PrintAndExit{"--client-port needs a port from 1 to 65535\n", 2};
     }
-    return AppOptions{*port, {}};
+    std::optional<QString> address;
+    if (parser.isSet(serverAddress)) {
+        address = parser.value(serverAddress);
+    }
+    return AppOptions{*port, std::move(address), {}};
 }
 
 }  // namespace tarvendo::client

@@ -30,10 +30,12 @@ void setCaptionColour(QLabel* label, const QColor& colour) {
 
 }  // namespace
 
-LoginWindowController::LoginWindowController(std::int32_t clientServerPort, QWidget* parent)
+LoginWindowController::LoginWindowController(std::int32_t clientServerPort,
+                                             std::optional<QString> presetAddress, QWidget* parent)
     : QDialog(parent),
       ui_(std::make_unique<Ui::LoginWindowController>()),
-      clientServerPort_(clientServerPort) {
+      clientServerPort_(clientServerPort),
+      presetAddress_(std::move(presetAddress)) {
     ui_->setupUi(this);
     setWindowTitle(qText(Shared::ApplicationName));
     ui_->buttonBox->button(QDialogButtonBox::Ok)->setDefault(true);
@@ -93,7 +95,7 @@ void LoginWindowController::enterManualMode() {
     ui_->serversPopup->hide();
     ui_->serverAddress->show();
     setCaptionsGrey(false);
-    ui_->serverAddress->setText(storedServerAddress());
+    ui_->serverAddress->setText(presetAddress_.value_or(storedServerAddress()));
     ui_->serverPort->setText(kDefaultServerPort);
     ui_->serverAddress->setEnabled(true);
     ui_->serverPort->setEnabled(true);

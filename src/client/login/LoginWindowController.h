@@ -25,7 +25,10 @@ class LoginWindowController : public QDialog {
     Q_OBJECT
 
 public:
-    explicit LoginWindowController(std::int32_t clientServerPort, QWidget* parent = nullptr);
+    // A preset server address stands in manual mode instead of the one used last.
+    explicit LoginWindowController(std::int32_t clientServerPort,
+                                   std::optional<QString> presetAddress = std::nullopt,
+                                   QWidget* parent = nullptr);
     ~LoginWindowController() override;
 
     void okDidClick();
@@ -60,6 +63,7 @@ private:
 
     std::unique_ptr<Ui::LoginWindowController> ui_;
     const std::int32_t clientServerPort_;
+    const std::optional<QString> presetAddress_;
     bool firstTime_ = true;
     std::unique_ptr<BonjoureBrowser> bonjoureBrowser_;
     std::vector<Address> addresses_;  // main thread only
