@@ -4,33 +4,78 @@
 #include "GameServerConnection.h"
 #include "SocketPrimitives.h"
 
+#include <mutex>
+
 namespace tarvendo {
 
-std::optional<Answer> exchange(Socket& connection, const Request& request,
-                               std::chrono::milliseconds timeout) {
+namespace {
+
+struct Outcome {
+    std::optional<Answer> answer;
+    FrameStatus status = FrameStatus::ok;
+};
+
+std::mutex watcherMutex;
+std::shared_ptr<ExchangeWatcher> installedWatcher;  // guarded by watcherMutex
+
+std::shared_ptr<ExchangeWatcher> watcher() {
+    const std::lock_guard lock(watcherMutex);
+    return installedWatcher;
+}
+
+Outcome exchangeFrames(Socket& connection, const Request& request,
+                       std::chrono::milliseconds timeout) {
     const std::optional<ByteBuffer> payload = request.json();
     if (!payload) {
-        return std::nullopt;
+        return {};
     }
     connection.setTimeouts(timeout, timeout);
     writeFrame(connection, *payload);
-    FrameStatus status = FrameStatus::ok;
-    const std::optional<ByteBuffer> answer = readFrame(connection, {}, &status);
-    if (status == FrameStatus::timedOut || status == FrameStatus::tooLong) {
+    Outcome outcome;
+    const std::optional<ByteBuffer> answer = readFrame(connection, {}, &outcome.status);
+    if (outcome.status == FrameStatus::timedOut || outcome.status == FrameStatus::tooLong) {
         connection.close();
     }
-    if (!answer) {
-        return std::nullopt;
+    if (answer) {
+        outcome.answer = Answer::usingJson(*answer);
     }
-    return Answer::usingJson(*answer);
+    return outcome;
+}
+
+ExchangeEnd endOf(const Outcome& outcome, bool wasConnected) {
+    if (outcome.answer) {
+        return ExchangeEnd::answered;
+    }
+    return wasConnected && outcome.status != FrameStatus::ok ? ExchangeEnd::connectionLost
+                                                             : ExchangeEnd::noAnswer;
+}
+
+}  // namespace
+
+void setExchangeWatcher(std::shared_ptr<ExchangeWatcher> watcher) {
+    const std::lock_guard lock(watcherMutex);
+    installedWatcher = std::move(watcher);
+}
+
+std::optional<Answer> exchange(Socket& connection, const Request& request,
+                               std::chrono::milliseconds timeout) {
+    return exchangeFrames(connection, request, timeout).answer;
 }
 
 std::optional<Answer> exchange(const Request& request, std::chrono::milliseconds timeout) {
-    std::optional<Answer> answer = exchange(socket(), request, timeout);
+    const std::shared_ptr<ExchangeWatcher> watching = watcher();
+    if (watching) {
+        watching->exchangeStarted();
+    }
+    const bool wasConnected = isConnectedToServer.load();
+    Outcome outcome = exchangeFrames(socket(), request, timeout);
     if (!socket().isOpen()) {
         isConnectedToServer.store(false);
     }
-    return answer;
+    if (watching) {
+        watching->exchangeEnded(endOf(outcome, wasConnected));
+    }
+    return std::move(outcome.answer);
 }
 
 bool connectSocket(Socket& connection, const Address& server) {

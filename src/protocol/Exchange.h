@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 #include "Address.h"
@@ -24,6 +25,25 @@ std::optional<Answer> exchange(Socket& connection, const Request& request,
 // The same over the process-wide connection to the game server.
 std::optional<Answer> exchange(const Request& request,
                                std::chrono::milliseconds timeout = kExchangeTimeout);
+
+// How an exchange on the process-wide connection ended.
+enum class ExchangeEnd {
+    answered,
+    noAnswer,        // an unreadable answer: the connection still stands
+    connectionLost,  // the game server closed, failed or did not answer in time
+};
+
+// Told of every exchange on the process-wide connection, on the thread that
+// makes it, so the user interface can show that it waits or what went wrong.
+class ExchangeWatcher {
+public:
+    virtual ~ExchangeWatcher() = default;
+    virtual void exchangeStarted() = 0;
+    virtual void exchangeEnded(ExchangeEnd end) = 0;
+};
+
+// Replaces the watcher; nullptr removes it.
+void setExchangeWatcher(std::shared_ptr<ExchangeWatcher> watcher);
 
 // Connects the process-wide connection unless it is connected already; a
 // closed one is opened afresh first. Returns isConnectedToServer.

@@ -6,6 +6,7 @@
 #include "AppDelegate.h"
 #include "ClientTestSupport.h"
 #include "CommandLine.h"
+#include "ConnectionStatus.h"
 #include "Exchange.h"
 #include "Frame.h"
 #include "GameServerConnection.h"
@@ -97,6 +98,33 @@ TEST_F(AppDelegateTest, DealTitleLineFollowsPushedDeals) {
     test::postFromConnectionThread(Event::initNewDeal);
     test::runQueuedTasks();
     EXPECT_EQ(dealLine(), "Game: Sprint 12") << "a push without a text title changes nothing";
+}
+
+TEST_F(AppDelegateTest, LostGameServerShowsAStatusLineUntilAnAnswerComes) {
+    QLabel* status = delegate.window()->connectionStatus();
+    logIn("Ann", true);
+    auto server = std::make_unique<test::SubstituteGameServer>();
+    ASSERT_TRUE(connectToGameServer(server->address()));
+    const Request play{RequestCode::play, std::nullopt, std::nullopt, std::nullopt};
+    EXPECT_TRUE(exchange(play).has_value());
+    EXPECT_TRUE(status->isHidden());
+    server->goAway();
+    EXPECT_FALSE(exchange(play).has_value());
+    EXPECT_FALSE(status->isHidden());
+    EXPECT_EQ(status->text(), ConnectionStatus::kLostText);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr)
+        << "the busy cursor ends with the exchange";
+}
+
+TEST(ConnectionStatusTest, BusyCursorLastsExactlyAsLongAsTheExchange) {
+    QLabel status;
+    ConnectionStatus watcher(&status);
+    watcher.exchangeStarted();
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    watcher.exchangeEnded(ExchangeEnd::noAnswer);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(status.text().isEmpty()) << "an unreadable answer is no lost connection";
 }
 
 class TerminationTest : public AppDelegateTest {

@@ -183,5 +183,37 @@ TEST(GameServerConnectionTest, TimeOutMarksTheConnectionAsGone) {
     release.set_value();
 }
 
+class RecordingWatcher : public ExchangeWatcher {
+public:
+    void exchangeStarted() override { events.push_back("started"); }
+    void exchangeEnded(ExchangeEnd end) override {
+        static const char* const names[] = {"answered", "noAnswer", "connectionLost"};
+        events.push_back(names[static_cast<int>(end)]);
+    }
+    std::vector<std::string> events;
+};
+
+TEST(ExchangeWatcherTest, TellsHowEachExchangeOnTheGameServerConnectionEnded) {
+    auto watcher = std::make_shared<RecordingWatcher>();
+    setExchangeWatcher(watcher);
+    exchange(kPlay);  // never connected: nothing was lost
+    // Two answers, the first unreadable; then the server hangs up.
+    SubstituteServer server([](Socket& connection) {
+        for (const char* answer : {"<html>", R"({"code":0,"message":"OK","token":""})"}) {
+            readFrame(connection);
+            writeFrame(connection, ByteBuffer::fromText(answer));
+        }
+    });
+    ASSERT_TRUE(connectToGameServer(server.address()));
+    exchange(kPlay);
+    exchange(kPlay);
+    exchange(kPlay);
+    setExchangeWatcher(nullptr);
+    closeGameServerConnection();
+    EXPECT_EQ(watcher->events,
+              (std::vector<std::string>{"started", "noAnswer", "started", "noAnswer", "started",
+                                        "answered", "started", "connectionLost"}));
+}
+
 }  // namespace
 }  // namespace tarvendo

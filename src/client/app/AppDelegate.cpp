@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "ClientServerThread.h"
+#include "ConnectionStatus.h"
 #include "Exchange.h"
 #include "LoginWindowController.h"
 #include "MainQueue.h"
@@ -35,6 +36,7 @@ AppDelegate::AppDelegate(AppOptions options)
       window_(std::make_unique<MainWindow>([this] { applicationShouldTerminate(); })) {}
 
 AppDelegate::~AppDelegate() {
+    setExchangeWatcher(nullptr);
     observers_.removeObservers();
     stopClientServer();
 }
@@ -53,6 +55,7 @@ void AppDelegate::applicationWillFinishLaunching() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+    setExchangeWatcher(std::make_shared<ConnectionStatus>(window_->connectionStatus()));
     startClientServer();
     updateDealTitle("");
     registerObservers();

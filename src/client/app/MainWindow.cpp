@@ -13,6 +13,7 @@ MainWindow::MainWindow(std::function<void()> terminationRequest, QWidget* parent
     : QMainWindow(parent),
       terminationRequest_(std::move(terminationRequest)),
       dealTitle_(new QLabel),
+      connectionStatus_(new QLabel),
       mainView_(new MainView) {
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
@@ -26,6 +27,11 @@ MainWindow::MainWindow(std::function<void()> terminationRequest, QWidget* parent
     dealTitle_->setFont(font);
     layout->addWidget(dealTitle_);
     layout->addWidget(mainView_, 1);
+    connectionStatus_->setObjectName("connectionStatus");
+    connectionStatus_->setAlignment(Qt::AlignCenter);
+    connectionStatus_->setStyleSheet("QLabel { background: #b00020; color: white; padding: 6px; }");
+    connectionStatus_->hide();
+    layout->addWidget(connectionStatus_);
     setCentralWidget(content);
     buildMenu();
 }

@@ -18,6 +18,8 @@ public:
     explicit MainWindow(std::function<void()> terminationRequest, QWidget* parent = nullptr);
 
     QLabel* dealTitle() const { return dealTitle_; }
+    // Hidden until there is something to say about the game server connection.
+    QLabel* connectionStatus() const { return connectionStatus_; }
     MainView* mainView() const { return mainView_; }
 
 protected:
@@ -28,6 +30,7 @@ private:
 
     std::function<void()> terminationRequest_;
     QLabel* dealTitle_;
+    QLabel* connectionStatus_;
     MainView* mainView_;
 };
 
