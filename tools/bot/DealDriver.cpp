@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 namespace tarvendo::bot {
 
@@ -20,6 +21,12 @@ DealDriver::DealDriver(BotPlayer& admin, std::vector<BotPlayer*> everyone,
 
 DealReport DealDriver::run(int deals) {
     DealReport report;
+    // The admin counts votes by the players it knows of; a teammate whose
+    // arrival it has not heard of yet would vote late, into the next deal.
+    if (deals > 0 && !awaitWholeTeam()) {
+        report.problem = "the admin never saw the whole team arrive";
+        return report;
+    }
     for (int number = 1; number <= deals && report.problem.empty(); ++number) {
         report.problem = playDeal(number, report);
     }
@@ -59,6 +66,18 @@ std::string DealDriver::playDeal(int number, DealReport& report) {
     report.openLatencies.push_back(lastArrival - sent);
     ++report.completed;
     return {};
+}
+
+bool DealDriver::awaitWholeTeam() const {
+    const Clock::time_point deadline = Clock::now() + waitLimit_;
+    const auto team = static_cast<int>(everyone_.size());
+    while (admin_.playersInGame() < team) {
+        if (stopRequested_() || Clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 std::vector<std::uint64_t> DealDriver::counts(RequestCode kind) const {

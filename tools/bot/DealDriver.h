@@ -31,6 +31,7 @@ public:
 private:
     // Empty when the deal went through; otherwise why not.
     std::string playDeal(int number, DealReport& report);
+    bool awaitWholeTeam() const;
     std::vector<std::uint64_t> counts(RequestCode kind) const;
     std::string command(RequestCode code, const std::optional<Json>& body = std::nullopt);
     // Waits for `count` pushes of a kind at one player, stopping early on request.
