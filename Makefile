@@ -7,7 +7,7 @@ ifdef CI
 CMAKE_FLAGS += -DTARVENDO_WERROR=ON
 endif
 
-.PHONY: bootstrap configure build test bench run format tsan asan clean
+.PHONY: bootstrap configure build test bench run demo format tsan asan clean
 
 bootstrap:
 	@scripts/bootstrap
@@ -25,8 +25,13 @@ bench: build
 	@cmake --build $(BUILD_DIR) --target benchmarks -j $(JOBS)
 	@scripts/run-benchmarks $(BUILD_DIR)
 
+# A local game server and the client; the server stops when the client quits.
 run: build
 	@scripts/run-local $(BUILD_DIR)
+
+# The same, with four bot players who join once you log in as the admin.
+demo: build
+	@scripts/run-local --demo $(BUILD_DIR)
 
 # ThreadSanitizer build of every test that runs threads.
 tsan: bootstrap
