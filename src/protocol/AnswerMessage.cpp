@@ -1,12 +1,12 @@
 #include "AnswerMessage.h"
 
-#include <array>
+#include "NameTable.h"
 
 namespace tarvendo {
 
 namespace {
 
-constexpr std::array<std::string_view, 10> kTexts = {
+constexpr NameTable<AnswerMessage, 10> kTexts({
     "OK",
     "error",
     "cantConnectToClientServer",
@@ -17,21 +17,16 @@ constexpr std::array<std::string_view, 10> kTexts = {
     "adminAlreadyLoggenIn",
     "userNameAlreadyInUse",
     "initNewGame",
-};
+});
 
 }  // namespace
 
 std::string_view text(AnswerMessage message) {
-    return kTexts.at(static_cast<std::size_t>(message));
+    return kTexts.nameOf(message);
 }
 
 std::optional<AnswerMessage> answerMessageFrom(std::string_view text) {
-    for (std::size_t i = 0; i < kTexts.size(); ++i) {
-        if (kTexts[i] == text) {
-            return static_cast<AnswerMessage>(i);
-        }
-    }
-    return std::nullopt;
+    return kTexts.find(text);
 }
 
 }  // namespace tarvendo

@@ -1,27 +1,36 @@
 #include "RequestCode.h"
 
-#include <array>
+#include "NameTable.h"
 
 namespace tarvendo {
 
 namespace {
 
-constexpr std::array<std::string_view, 9> kNames = {
-    "loginAdmin", "loginPlayer", "logout",        "initNewDeal", "play",
-    "openCards",  "playerAdded", "playerRemoved", "cardElected",
-};
+constexpr std::int64_t kCodes = 9;
+
+constexpr NameTable<RequestCode, kCodes> kNames({
+    "loginAdmin",
+    "loginPlayer",
+    "logout",
+    "initNewDeal",
+    "play",
+    "openCards",
+    "playerAdded",
+    "playerRemoved",
+    "cardElected",
+});
 
 }  // namespace
 
 std::optional<RequestCode> requestCodeFrom(std::int64_t value) {
-    if (value < 0 || value >= static_cast<std::int64_t>(kNames.size())) {
+    if (value < 0 || value >= kCodes) {
         return std::nullopt;
     }
     return static_cast<RequestCode>(value);
 }
 
 std::string_view name(RequestCode code) {
-    return kNames.at(static_cast<std::size_t>(code));
+    return kNames.nameOf(code);
 }
 
 }  // namespace tarvendo

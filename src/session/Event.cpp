@@ -1,14 +1,12 @@
 #include "Event.h"
 
-#include <algorithm>
-#include <array>
+#include "NameTable.h"
 
 namespace tarvendo {
 
 namespace {
 
-// In the order of the cases.
-constexpr std::array<std::string_view, 12> kNames = {
+constexpr NameTable<Event, 12> kNames({
     "loginSuccess",
     "loginFailed",
     "cardElected",
@@ -21,20 +19,16 @@ constexpr std::array<std::string_view, 12> kNames = {
     "cardsReadyToOpen",
     "bonjoureServerNotFound",
     "bonjoureServerFound",
-};
+});
 
 }  // namespace
 
 std::string_view name(Event event) {
-    return kNames.at(static_cast<std::size_t>(event));
+    return kNames.nameOf(event);
 }
 
 std::optional<Event> eventFrom(std::string_view text) {
-    const auto found = std::find(kNames.begin(), kNames.end(), text);
-    if (found == kNames.end()) {
-        return std::nullopt;
-    }
-    return static_cast<Event>(found - kNames.begin());
+    return kNames.find(text);
 }
 
 }  // namespace tarvendo
