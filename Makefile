@@ -7,7 +7,7 @@ ifdef CI
 CMAKE_FLAGS += -DTARVENDO_WERROR=ON
 endif
 
-.PHONY: bootstrap configure build test bench run demo format tsan asan clean
+.PHONY: bootstrap configure build test bench run demo format tsan asan fuzz fuzz-ci clean
 
 bootstrap:
 	@scripts/bootstrap
@@ -40,6 +40,27 @@ tsan: bootstrap
 	@cmake --build build-tsan -j $(JOBS)
 	@cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	  ctest --output-on-failure -j $(JOBS) -L 'transport|session|server'
+
+# AddressSanitizer and UBSan build of the whole suite, the client's included.
+asan: bootstrap
+	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVENDO_SANITIZE=address \
+	  -DTARVENDO_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	@cd build-asan && ASAN_OPTIONS=detect_leaks=1 \
+	  UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1" ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer programs (clang) for the codecs, the frame reader, the client
+# server and the game rules, each run for FUZZ_SECONDS on a copy of its seeds.
+FUZZ_SECONDS ?= 60
+fuzz: bootstrap
+	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTARVENDO_FUZZ=ON -DTARVENDO_BUILD_CLIENT=OFF -DTARVENDO_BUILD_TESTS=OFF \
+	  -DTARVENDO_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-fuzz --target fuzzers -j $(JOBS)
+	@fuzz/run-fuzzers build-fuzz $(FUZZ_SECONDS)
+
+fuzz-ci:
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=20
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i
