@@ -33,6 +33,12 @@ std::optional<ByteBuffer> readLengthAndPayload(Socket& socket, std::int32_t maxL
         status = failureOf(socket);
         return std::nullopt;
     }
+    // The peer closed inside the length: whatever the bytes that came would
+    // read as (zero gives an empty payload without any read), no frame came.
+    if (header->size() < 4) {
+        status = FrameStatus::closed;
+        return std::nullopt;
+    }
     const std::int32_t length = header->asInt32();
     if (length > maxLength) {
         status = FrameStatus::tooLong;
