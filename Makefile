@@ -7,7 +7,7 @@ ifdef CI
 CMAKE_FLAGS += -DTARVENDO_WERROR=ON
 endif
 
-.PHONY: bootstrap configure build test bench run demo format tsan asan fuzz fuzz-ci clean
+.PHONY: bootstrap configure build test bench run demo package format tsan asan fuzz fuzz-ci clean
 
 bootstrap:
 	@scripts/bootstrap
@@ -32,6 +32,10 @@ run: build
 # The same, with four bot players who join once you log in as the admin.
 demo: build
 	@scripts/run-local --demo $(BUILD_DIR)
+
+# A Debian package of the three programs, the menu entry and the icon.
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 # ThreadSanitizer build of every test that runs threads.
 tsan: bootstrap
