@@ -55,11 +55,12 @@ asan: bootstrap
 
 # libFuzzer programs (clang) for the codecs, the frame reader, the client
 # server and the game rules, each run for FUZZ_SECONDS on a copy of its seeds.
+# -O1 with line tables: quick to build, fast enough to run, readable stacks.
 FUZZ_SECONDS ?= 60
 fuzz: bootstrap
-	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DTARVENDO_FUZZ=ON -DTARVENDO_BUILD_CLIENT=OFF -DTARVENDO_BUILD_TESTS=OFF \
-	  -DTARVENDO_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE= \
+	  -DCMAKE_CXX_FLAGS="-O1 -gline-tables-only" -DTARVENDO_FUZZ=ON -DTARVENDO_BUILD_CLIENT=OFF \
+	  -DTARVENDO_BUILD_TESTS=OFF -DTARVENDO_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build-fuzz --target fuzzers -j $(JOBS)
 	@fuzz/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 
