@@ -6,8 +6,12 @@
 
 namespace tarvendo::server::test {
 
-bool RecordingLog::contains(const std::string& text) const {
-    const std::lock_guard lock(mutex_);
+bool RecordingLog::contains(const std::string& text, std::chrono::milliseconds limit) const {
+    std::unique_lock lock(mutex_);
+    return written_.wait_for(lock, limit, [&] { return holds(text); });
+}
+
+bool RecordingLog::holds(const std::string& text) const {
     for (const std::string& line : lines_) {
         if (line.find(text) != std::string::npos) {
             return true;
@@ -17,8 +21,11 @@ bool RecordingLog::contains(const std::string& text) const {
 }
 
 void RecordingLog::write(std::string_view line) {
-    const std::lock_guard lock(mutex_);
-    lines_.emplace_back(line);
+    {
+        const std::lock_guard lock(mutex_);
+        lines_.emplace_back(line);
+    }
+    written_.notify_all();
 }
 
 RunningServer::RunningServer(GameServerSettings settings)

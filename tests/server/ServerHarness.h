@@ -10,8 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include <condition_variable>
 #include "Address.h"
 #include "Answer.h"
+
 #include "EventLog.h"
 #include "Frame.h"
 #include "GameServer.h"
@@ -26,13 +28,17 @@ using namespace std::chrono_literals;
 // Keeps the event lines instead of printing them.
 class RecordingLog : public EventLog {
 public:
-    bool contains(const std::string& text) const;
+    // Waits a little: a line may follow the pushes its event sent.
+    bool contains(const std::string& text, std::chrono::milliseconds limit = 2s) const;
 
 protected:
     void write(std::string_view line) override;
 
 private:
+    bool holds(const std::string& text) const;  // with mutex_ held
+
     mutable std::mutex mutex_;  // guards lines_
+    mutable std::condition_variable written_;
     std::vector<std::string> lines_;
 };
 
