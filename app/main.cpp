@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 
 #include "AppDelegate.h"
@@ -29,6 +30,9 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     // Quitting always goes through the logout first.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The running window matches the menu entry and its icon.
+    QGuiApplication::setDesktopFileName("tarvendo");
+    QApplication::setWindowIcon(QIcon(":/icon"));
     const tarvendo::client::QtMainQueueInstallation mainQueue;
     tarvendo::client::AppDelegate delegate(std::get<tarvendo::client::AppOptions>(command));
     delegate.applicationWillFinishLaunching();
