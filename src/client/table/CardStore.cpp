@@ -4,7 +4,6 @@
 
 #include "Diagnostics.h"
 #include "GameRequest.h"
-#include "ImageScaling.h"
 #include "Shared.h"
 #include "Text.h"
 
@@ -109,11 +108,11 @@ void CardStore::reset() {
     canChange_ = true;
 }
 
-std::vector<QImage> CardStore::scaled(double factor) const {
+std::vector<QImage> CardStore::scaled(double factor) {
     std::vector<QImage> images;
     images.reserve(store_.size());
     for (const Card& card : store_) {
-        images.push_back(client::scaled(card.image(), factor));
+        images.push_back(images_.scaledBy(card, factor));
     }
     return images;
 }

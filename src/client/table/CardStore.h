@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Card.h"
+#include "CardImageCache.h"
 #include "Sound.h"
 
 class QTimer;
@@ -40,7 +41,7 @@ public:
     // Ready for a new deal: no selection, no pending election, not locked.
     void reset();
     // One image per card, in deck order, resized by the factor.
-    std::vector<QImage> scaled(double factor) const;
+    std::vector<QImage> scaled(double factor);
 
     const std::vector<Card>& cards() const { return store_; }
     // Where the deck view last showed the card at the position.
@@ -56,6 +57,7 @@ private:
     const std::chrono::milliseconds electionDelay_;
     Sound sound_;  // the game server accepted the election
     std::vector<Card> store_;
+    CardImageCache images_;
     std::optional<std::size_t> selected_;
     // The pending election, or the timer of this deal's election.
     std::unique_ptr<QTimer> timer_;

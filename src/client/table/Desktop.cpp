@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "ImageScaling.h"
 #include "Text.h"
 #include "Texture.h"
 
@@ -134,13 +133,12 @@ void Desktop::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), textureBrush());
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     for (const Seat& seat : seats()) {
         drawSeat(painter, seat);
     }
 }
 
-void Desktop::drawSeat(QPainter& painter, const Seat& seat) const {
+void Desktop::drawSeat(QPainter& painter, const Seat& seat) {
     const QString name = qText(seat.playerName);
     const QFontMetricsF metrics(nameFont_, this);
     const double nameWidth = metrics.horizontalAdvance(name);
@@ -152,10 +150,11 @@ void Desktop::drawSeat(QPainter& painter, const Seat& seat) const {
     painter.drawText(nameTopLeft + QPointF(0, metrics.ascent()), name);
 
     const double cardTop = seat.cell.y() + metrics.height() + kNameGap;
-    const QSizeF cardBox(seat.cell.width(), seat.cell.bottom() - cardTop);
+    const QRectF cardBox(seat.cell.x(), cardTop, seat.cell.width(), seat.cell.bottom() - cardTop);
+    const CardImageCache::Placed card = cardImages_.fittedInto(seat.card, cardBox);
     // Cards show only where the background under them is opaque.
     painter.setCompositionMode(QPainter::CompositionMode_SourceAtop);
-    painter.drawImage(QPointF(seat.cell.x(), cardTop), scaledTo(seat.card.image(), cardBox));
+    painter.drawImage(card.topLeft, card.image);
 }
 
 }  // namespace tarvendo::client

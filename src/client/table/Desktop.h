@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Card.h"
+#include "CardImageCache.h"
 #include "EventObserver.h"
 #include "PlayerStore.h"
 
@@ -54,9 +55,10 @@ private:
     bool storeElectedCard(const UserInfo& info);
     void queueRedraw();
     Card shownCard(const std::string& symbol, bool opened) const;
-    void drawSeat(QPainter& painter, const Seat& seat) const;
+    void drawSeat(QPainter& painter, const Seat& seat);
 
     const QFont nameFont_;
+    CardImageCache cardImages_;  // main thread only, like painting
     PlayerStore playerStore_;
     // Written on connection threads, read when drawing; each write is
     // followed by a queued redraw.

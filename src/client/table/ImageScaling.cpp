@@ -60,4 +60,13 @@ QImage scaledTo(const QImage& image, QSizeF target) {
     return drawnOnCanvas(image, target.toSize(), QRectF(offset, fitted));
 }
 
+QImage shiftedBy(const QImage& image, QPointF fraction) {
+    if (fraction.isNull()) {
+        return image;
+    }
+    const QImage result =
+        drawnOnCanvas(image, image.size() + QSize(1, 1), QRectF(fraction, QSizeF(image.size())));
+    return result.isNull() ? image : result;
+}
+
 }  // namespace tarvendo::client

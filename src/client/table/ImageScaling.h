@@ -25,4 +25,10 @@ QImage scaled(const QImage& image, double factor);
 // for an empty target.
 QImage scaledTo(const QImage& image, QSizeF target);
 
+// The image as a smooth painter draws it a fraction of a pixel right and down,
+// on a transparent canvas one pixel wider and taller: drawn unscaled at a
+// whole pixel, it gives the same pixels without resampling on every draw.
+// Returns the image itself for no fraction.
+QImage shiftedBy(const QImage& image, QPointF fraction);
+
 }  // namespace tarvendo::client
