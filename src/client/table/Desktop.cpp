@@ -131,14 +131,16 @@ std::vector<Desktop::Seat> Desktop::seats() {
 
 void Desktop::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), textureBrush());
+    const QBrush background = textureBrush();
+    painter.fillRect(rect(), background);
     painter.setRenderHint(QPainter::Antialiasing);
+    const QPainter::CompositionMode cardMode = cardComposition(background);
     for (const Seat& seat : seats()) {
-        drawSeat(painter, seat);
+        drawSeat(painter, seat, cardMode);
     }
 }
 
-void Desktop::drawSeat(QPainter& painter, const Seat& seat) {
+void Desktop::drawSeat(QPainter& painter, const Seat& seat, QPainter::CompositionMode cardMode) {
     const QString name = qText(seat.playerName);
     const QFontMetricsF metrics(nameFont_, this);
     const double nameWidth = metrics.horizontalAdvance(name);
@@ -152,8 +154,7 @@ void Desktop::drawSeat(QPainter& painter, const Seat& seat) {
     const double cardTop = seat.cell.y() + metrics.height() + kNameGap;
     const QRectF cardBox(seat.cell.x(), cardTop, seat.cell.width(), seat.cell.bottom() - cardTop);
     const CardImageCache::Placed card = cardImages_.fittedInto(seat.card, cardBox);
-    // Cards show only where the background under them is opaque.
-    painter.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+    painter.setCompositionMode(cardMode);
     painter.drawImage(card.topLeft, card.image);
 }
 

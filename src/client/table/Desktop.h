@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPainter>
 #include <QWidget>
 
 #include <atomic>
@@ -55,7 +56,7 @@ private:
     bool storeElectedCard(const UserInfo& info);
     void queueRedraw();
     Card shownCard(const std::string& symbol, bool opened) const;
-    void drawSeat(QPainter& painter, const Seat& seat);
+    void drawSeat(QPainter& painter, const Seat& seat, QPainter::CompositionMode cardMode);
 
     const QFont nameFont_;
     CardImageCache cardImages_;  // main thread only, like painting

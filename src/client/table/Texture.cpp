@@ -14,4 +14,9 @@ QBrush textureBrush() {
     return texture.isNull() ? QBrush(Qt::transparent) : QBrush(texture);
 }
 
+QPainter::CompositionMode cardComposition(const QBrush& background) {
+    return background.isOpaque() ? QPainter::CompositionMode_SourceOver
+                                 : QPainter::CompositionMode_SourceAtop;
+}
+
 }  // namespace tarvendo::client
