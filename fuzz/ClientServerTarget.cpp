@@ -1,7 +1,7 @@
 #include <array>
-#include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "Answer.h"
 #include "ByteReader.h"
@@ -23,7 +23,8 @@ constexpr std::array kPushedEvents = {Event::playerDidAdd, Event::playerDidRemov
                                       Event::initNewDeal,  Event::play,
                                       Event::openCards,    Event::cardElected};
 
-using EventCounts = std::map<Event, std::size_t>;
+// In the order they were posted.
+using Events = std::vector<Event>;
 
 // What the user information of each pushed event must hold.
 bool hasItsUserInfo(const Notification& notification) {
@@ -44,7 +45,7 @@ bool hasItsUserInfo(const Notification& notification) {
     }
 }
 
-// Counts the pushed events and notes any that arrive on the wrong thread or
+// Records the pushed events and notes any that arrive on the wrong thread or
 // with the wrong user information.
 class ObservedEvents {
 public:
@@ -54,9 +55,9 @@ public:
         }
     }
 
-    EventCounts counts() {
+    Events events() {
         const std::lock_guard lock(mutex_);
-        return counts_;
+        return events_;
     }
     std::optional<std::string> fault() {
         const std::lock_guard lock(mutex_);
@@ -66,7 +67,7 @@ public:
 private:
     void record(const Notification& notification) {
         const std::lock_guard lock(mutex_);
-        ++counts_[notification.name];
+        events_.push_back(notification.name);
         if (std::this_thread::get_id() == fuzzerThread_) {
             fault_ = std::string(name(notification.name)) + " was posted off the connection thread";
         } else if (!hasItsUserInfo(notification)) {
@@ -76,7 +77,7 @@ private:
 
     const std::thread::id fuzzerThread_ = std::this_thread::get_id();
     std::mutex mutex_;  // guards the fields below; blocks run on the connection thread
-    EventCounts counts_;
+    Events events_;
     std::optional<std::string> fault_;
     EventObserver observer_;  // last: its blocks are gone before the fields they use
 };
@@ -108,7 +109,7 @@ std::optional<Event> eventFor(const Request& request, const std::optional<std::s
 
 struct Expected {
     std::size_t answers = 0;  // one per payload that is no request
-    EventCounts events;
+    Events events;            // one per push that passes, in order
 };
 
 Expected expectedOf(std::string_view stream, const FrameLimits& limits,
@@ -123,7 +124,7 @@ Expected expectedOf(std::string_view stream, const FrameLimits& limits,
         if (!request) {
             ++expected.answers;
         } else if (const std::optional<Event> event = eventFor(*request, token)) {
-            ++expected.events[*event];
+            expected.events.push_back(*event);
         }
     }
     return expected;
@@ -180,7 +181,7 @@ void fuzzClientServer(const std::uint8_t* data, std::size_t size) {
     const std::string written = serve(stream, limits);
     const Expected expected = expectedOf(stream, limits, token);
     require(countAnswers(written) == expected.answers, "one answer per undecodable payload");
-    require(observed.counts() == expected.events, "the events differ from the pushes");
+    require(observed.events() == expected.events, "the events differ from the pushes");
     const std::optional<std::string> fault = observed.fault();
     require(!fault, fault.value_or(""));
 }
