@@ -8,6 +8,7 @@ PushTotals& PushTotals::operator+=(const PushTotals& other) {
     }
     foreignToken += other.foreignToken;
     undecodable += other.undecodable;
+    outOfOrder += other.outOfOrder;
     return *this;
 }
 
@@ -18,8 +19,35 @@ void PushTally::received(RequestCode kind) {
         const auto index = static_cast<std::size_t>(kind);
         ++totals_.byKind[index];
         lastArrival_[index] = now;
+        followDeal(kind);
     }
     arrived_.notify_all();
+}
+
+void PushTally::followDeal(RequestCode kind) {
+    totals_.outOfOrder += inDealOrder(kind) ? 0 : 1;
+    const bool step = kind == RequestCode::initNewDeal || kind == RequestCode::play ||
+                      kind == RequestCode::openCards;
+    if (step && (dealStep_ || kind == RequestCode::initNewDeal)) {
+        dealStep_ = kind;
+    }
+}
+
+bool PushTally::inDealOrder(RequestCode kind) const {
+    if (!dealStep_) {
+        return true;  // joined during a deal: its beginning was never seen
+    }
+    switch (kind) {
+        case RequestCode::play:
+            return dealStep_ == RequestCode::initNewDeal;
+        case RequestCode::openCards:
+            return dealStep_ == RequestCode::play;
+        case RequestCode::cardElected:
+            // Votes are taken from play until the next deal, after opening too.
+            return dealStep_ != RequestCode::initNewDeal;
+        default:
+            return true;
+    }
 }
 
 void PushTally::receivedForeignToken() {

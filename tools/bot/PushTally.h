@@ -18,6 +18,9 @@ struct PushTotals {
     std::array<std::uint64_t, 9> byKind{};
     std::uint64_t foreignToken = 0;  // pushes carrying someone else's token
     std::uint64_t undecodable = 0;
+    // A play not after its deal's initNewDeal, an openCards not after its
+    // play, or a vote outside voting: the server sends them in order.
+    std::uint64_t outOfOrder = 0;
 
     std::uint64_t of(RequestCode kind) const { return byKind[static_cast<std::size_t>(kind)]; }
     PushTotals& operator+=(const PushTotals& other);
@@ -38,10 +41,17 @@ public:
                                              Clock::time_point deadline) const;
 
 private:
-    mutable std::mutex mutex_;  // guards totals_ and lastArrival_
+    // Both need mutex_.
+    void followDeal(RequestCode kind);
+    bool inDealOrder(RequestCode kind) const;
+
+    mutable std::mutex mutex_;  // guards totals_, lastArrival_ and dealStep_
     mutable std::condition_variable arrived_;
     PushTotals totals_;
     std::array<Clock::time_point, 9> lastArrival_{};
+    // The latest initNewDeal, play or openCards; absent until the first deal
+    // this player saw from its start.
+    std::optional<RequestCode> dealStep_;
 };
 
 }  // namespace tarvendo::bot

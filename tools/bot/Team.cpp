@@ -71,7 +71,8 @@ std::string Team::summary() const {
     text += "\nvotes sent: " + std::to_string(votes.sent) +
             " (not accepted: " + std::to_string(votes.refused) + ")" +
             "\npushes with another token: " + std::to_string(pushes.foreignToken) +
-            ", undecodable pushes: " + std::to_string(pushes.undecodable);
+            ", undecodable pushes: " + std::to_string(pushes.undecodable) +
+            ", pushes out of deal order: " + std::to_string(pushes.outOfOrder);
     return text;
 }
 
