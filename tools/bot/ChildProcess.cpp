@@ -106,12 +106,12 @@ std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds limit) {
     return exitStatus_;
 }
 
-std::optional<long> ChildProcess::peakMemoryKiB() const {
+std::optional<long> ChildProcess::memoryKiB(const std::string& field) const {
     std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
+        if (line.rfind(field, 0) == 0) {
+            return std::strtol(line.c_str() + field.size(), nullptr, 10);
         }
     }
     return std::nullopt;

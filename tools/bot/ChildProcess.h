@@ -30,11 +30,15 @@ public:
     // The exit status, or absent if the child is still running at the limit.
     std::optional<int> waitForExit(std::chrono::milliseconds limit);
     // The child's peak resident memory (VmHWM) in KiB.
-    std::optional<long> peakMemoryKiB() const;
+    std::optional<long> peakMemoryKiB() const { return memoryKiB("VmHWM:"); }
+    // The child's resident memory now (VmRSS) in KiB.
+    std::optional<long> residentMemoryKiB() const { return memoryKiB("VmRSS:"); }
 
 private:
     ChildProcess(pid_t pid, std::string outputPath)
         : pid_(pid), outputPath_(std::move(outputPath)) {}
+    // A figure of /proc/PID/status, by its field name with the colon.
+    std::optional<long> memoryKiB(const std::string& field) const;
 
     pid_t pid_;
     std::string outputPath_;
