@@ -66,7 +66,9 @@ std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead) {
         return result;
     }
     const std::int32_t chunkSize = std::max(socket_internal_buffer_size(descriptor), 1);
-    std::vector<std::uint8_t> scratch(static_cast<std::size_t>(chunkSize));
+    // No read takes more than was asked for: a scratch of the whole receive
+    // buffer (128 KiB and more) would be zeroed for every 4-byte frame length.
+    std::vector<std::uint8_t> scratch(static_cast<std::size_t>(std::min(chunkSize, bytesToRead)));
     std::int32_t remaining = bytesToRead;
     while (remaining > 0) {
         const std::int32_t got =

@@ -56,6 +56,17 @@ TEST_F(SocketTest, ReadsMoreThanOneChunk) {
     EXPECT_EQ(read->text(), big);
 }
 
+TEST_F(SocketTest, ShortReadsTakeOnlyWhatTheyAskForInTheirOrder) {
+    test::writeRaw(*pair.client, "lengthpayload!");
+    const std::optional<ByteBuffer> length = pair.server->readData(6);
+    const std::optional<ByteBuffer> payload = pair.server->readData(7);
+    const std::optional<ByteBuffer> last = pair.server->readData(1);
+    ASSERT_TRUE(length && payload && last);
+    EXPECT_EQ(length->text(), "length");
+    EXPECT_EQ(payload->text(), "payload");
+    EXPECT_EQ(last->text(), "!");
+}
+
 TEST_F(SocketTest, ClosedSocketNeitherReadsNorWrites) {
     pair.client->close();
     EXPECT_EQ(pair.client->descriptor(), -1);
