@@ -67,7 +67,12 @@ bool writeFrame(Socket& socket, const ByteBuffer& payload) {
     if (payload.size() > static_cast<std::size_t>(INT32_MAX)) {
         return false;
     }
-    if (!socket.writeData(littleEndianBytes(static_cast<std::int32_t>(payload.size())))) {
+    // The length shares the payload's segment: a reader woken by the length
+    // alone would only block again for the payload. An empty payload writes
+    // nothing, so its length must not wait for it.
+    const bool payloadFollows = !payload.empty();
+    if (!socket.writeData(littleEndianBytes(static_cast<std::int32_t>(payload.size())),
+                          payloadFollows)) {
         return false;
     }
     return socket.writeData(payload);

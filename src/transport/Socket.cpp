@@ -89,7 +89,7 @@ std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead) {
     return result;
 }
 
-bool Socket::writeData(const ByteBuffer& data) {
+bool Socket::writeData(const ByteBuffer& data, bool moreFollows) {
     const std::int32_t descriptor = this->descriptor();
     if (descriptor == -1) {
         return false;
@@ -98,7 +98,7 @@ bool Socket::writeData(const ByteBuffer& data) {
         return false;
     }
     const auto size = static_cast<std::int32_t>(data.size());
-    return write_bytes(descriptor, data.data(), size) == size;
+    return write_bytes(descriptor, data.data(), size, moreFollows) == size;
 }
 
 std::optional<std::string> Socket::address() const {

@@ -29,8 +29,9 @@ public:
     // bytesToRead bytes, fewer if the peer closed part-way; absent if the socket
     // is closed, the peer closed before sending anything, or a read failed.
     std::optional<ByteBuffer> readData(std::int32_t bytesToRead);
-    // True when every byte was taken by the platform.
-    bool writeData(const ByteBuffer& data);
+    // True when every byte was taken by the platform. moreFollows: the next
+    // write follows at once and may share its segment (see write_bytes).
+    bool writeData(const ByteBuffer& data, bool moreFollows = false);
     // The peer's dotted IPv4 address.
     std::optional<std::string> address() const;
 

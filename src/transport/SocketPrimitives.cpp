@@ -91,17 +91,19 @@ std::int32_t read_bytes(std::int32_t descriptor, void* buffer, std::int32_t coun
     return count - remaining;
 }
 
-std::int32_t write_bytes(std::int32_t descriptor, const void* buffer, std::int32_t count) {
+std::int32_t write_bytes(std::int32_t descriptor, const void* buffer, std::int32_t count,
+                         bool moreFollows) {
     if (count <= 0) {
         return 0;
     }
     const auto* position = static_cast<const char*>(buffer);
     std::int32_t remaining = count;
+    // MSG_NOSIGNAL: a peer that has gone makes the write fail instead of
+    // raising SIGPIPE (Linux has no per-socket option for it).
+    const int flags = MSG_NOSIGNAL | (moreFollows ? MSG_MORE : 0);
     while (remaining > 0) {
-        // MSG_NOSIGNAL: a peer that has gone makes the write fail instead of
-        // raising SIGPIPE (Linux has no per-socket option for it).
         const ssize_t result =
-            ::send(descriptor, position, static_cast<std::size_t>(remaining), MSG_NOSIGNAL);
+            ::send(descriptor, position, static_cast<std::size_t>(remaining), flags);
         if (result > 0) {
             position += result;
             remaining -= static_cast<std::int32_t>(result);

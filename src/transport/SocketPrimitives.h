@@ -21,8 +21,11 @@ std::int32_t socket_internal_buffer_size(std::int32_t descriptor);
 std::int32_t socket_listen(std::int32_t descriptor, std::int32_t backlog = kListenBacklog);
 // Reads until count bytes arrived or the peer closed; returns how many arrived.
 std::int32_t read_bytes(std::int32_t descriptor, void* buffer, std::int32_t count);
-// Writes all count bytes; never raises SIGPIPE.
-std::int32_t write_bytes(std::int32_t descriptor, const void* buffer, std::int32_t count);
+// Writes all count bytes; never raises SIGPIPE. moreFollows: the caller
+// writes again at once, so the system may hold these bytes back and send
+// them in one segment with the next write's.
+std::int32_t write_bytes(std::int32_t descriptor, const void* buffer, std::int32_t count,
+                         bool moreFollows = false);
 // Writes the peer's dotted IPv4 address (no terminator) and stores its length.
 std::int32_t socket_address(std::int32_t descriptor, char* buffer, std::int32_t* length);
 

@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <linux/sockios.h>
+#include <linux/tcp.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
 
 #include <thread>
 
@@ -9,6 +14,21 @@ namespace tarvendo {
 namespace {
 
 using namespace std::chrono_literals;
+
+// Data segments the socket has sent so far.
+std::uint32_t dataSegmentsSent(const Socket& socket) {
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    ::getsockopt(socket.descriptor(), IPPROTO_TCP, TCP_INFO, &info, &length);
+    return info.tcpi_data_segs_out;
+}
+
+// Bytes written but still held back by the system.
+int unsentBytes(const Socket& socket) {
+    int count = -1;
+    ::ioctl(socket.descriptor(), SIOCOUTQNSD, &count);
+    return count;
+}
 
 class FrameTest : public ::testing::Test {
 protected:
@@ -25,6 +45,18 @@ TEST_F(FrameTest, WritesTheLengthThenThePayload) {
     EXPECT_EQ(readAllRaw(7), std::string("\x03\x00\x00\x00"
                                          "{}x",
                                          7));
+}
+
+TEST_F(FrameTest, EachFrameLeavesInOneSegmentAndNothingIsHeldBack) {
+    const std::uint32_t before = dataSegmentsSent(*pair.client);
+    for (const char* payload : {"first", "", "third"}) {
+        ASSERT_TRUE(writeFrame(*pair.client, ByteBuffer::fromText(payload)));
+        EXPECT_EQ(unsentBytes(*pair.client), 0) << "after \"" << payload << "\"";
+    }
+    EXPECT_EQ(dataSegmentsSent(*pair.client) - before, 3u);
+    EXPECT_EQ(readFrame(*pair.server)->text(), "first");
+    EXPECT_TRUE(readFrame(*pair.server)->empty());
+    EXPECT_EQ(readFrame(*pair.server)->text(), "third");
 }
 
 TEST_F(FrameTest, ReadsConsecutiveFrames) {
