@@ -1,12 +1,13 @@
 // One admin and 23 bots play 200 deals against a real tarvendo-server
-// process; reports how long openCards takes to reach all 24 client servers
-// and the server's peak memory. Arguments for Google Benchmark binaries
-// (scripts/run-benchmarks passes some) are ignored: this is one fixed run.
-#include <chrono>
+// process, on a fresh server each run; reports how long openCards takes to
+// reach all 24 client servers and each server's peak memory. The bots run
+// in this process, so their client servers share its two cores with the
+// server, as a team's machines would not.
 #include <csignal>
 #include <cstdio>
 #include <memory>
 
+#include "BenchResult.h"
 #include "ChildProcess.h"
 #include "DealDriver.h"
 #include "Team.h"
@@ -14,50 +15,67 @@
 namespace {
 
 using namespace tarvendo::bot;
+using namespace tarvendo::bench;
 using namespace std::chrono_literals;
 
 constexpr int kPlayers = 24;
 constexpr int kDeals = 200;
+constexpr int kRuns = 5;
 
-double milliseconds(Clock::duration duration) {
-    return std::chrono::duration<double, std::milli>(duration).count();
-}
+struct Figures {
+    std::vector<double> openMs;
+    std::vector<double> serverPeakMiB;
+};
 
-int run() {
-    const std::unique_ptr<ChildProcess> server =
-        ChildProcess::start(TARVENDO_SERVER_PROGRAM, {"--port", "0", "--no-advertise"});
-    const std::optional<int> port = server ? listeningPort(*server, 10s) : std::nullopt;
-    if (!port) {
-        std::fprintf(stderr, "server_open_latency: the server did not start\n");
-        return 1;
-    }
+BotOptions teamOptions(int serverPort) {
     BotOptions options;
-    options.server = {"127.0.0.1", *port};
+    options.server = {"127.0.0.1", serverPort};
     options.players = kPlayers;
     options.clientPortBase = 0;
     options.think = 0ms;
     options.admin = true;
-    Team team(options);
+    return options;
+}
+
+// The deals of one team on one server; why not, or empty.
+std::string playOnce(ChildProcess& server, int port, Figures& figures) {
+    Team team(teamOptions(port));
     if (const std::optional<std::string> problem = team.join()) {
-        std::fprintf(stderr, "server_open_latency: %s\n", problem->c_str());
-        return 1;
+        return *problem;
     }
     const DealReport report =
         DealDriver(*team.admin(), team.players(), [] { return false; }).run(kDeals);
-    const std::optional<long> peakKiB = server->peakMemoryKiB();
+    figures.serverPeakMiB.push_back(double(server.peakMemoryKiB().value_or(0)) / 1024);
+    for (const Clock::duration latency : report.openLatencies) {
+        figures.openMs.push_back(milliseconds(latency));
+    }
     team.leave();
+    return report.problem;
+}
+
+std::string runOnce(Figures& figures) {
+    const std::unique_ptr<ChildProcess> server =
+        ChildProcess::start(TARVENDO_SERVER_PROGRAM, {"--port", "0", "--no-advertise"});
+    const std::optional<int> port = server ? listeningPort(*server, 10s) : std::nullopt;
+    if (!port) {
+        return "the server did not start";
+    }
+    const std::string problem = playOnce(*server, *port, figures);
     server->signal(SIGTERM);
     server->waitForExit(10s);
-    if (!report.problem.empty()) {
-        std::fprintf(stderr, "server_open_latency: %s\n", report.problem.c_str());
-        return 1;
+    return problem;
+}
+
+int run() {
+    Figures figures;
+    for (int run = 0; run < kRuns; ++run) {
+        if (const std::string problem = runOnce(figures); !problem.empty()) {
+            std::fprintf(stderr, "server_open_latency: %s\n", problem.c_str());
+            return 1;
+        }
     }
-    std::printf("%-44s %12s\n", "openCards to all 24 client servers", "value");
-    std::printf("%-44s %12d\n", "deals", report.completed);
-    std::printf("%-44s %9.3f ms\n", "median", milliseconds(percentile(report.openLatencies, 0.5)));
-    std::printf("%-44s %9.3f ms\n", "99th percentile",
-                milliseconds(percentile(report.openLatencies, 0.99)));
-    std::printf("%-44s %9ld KiB\n", "server peak memory (VmHWM)", peakKiB.value_or(-1));
+    printResult("openCards fan-out to 24 client servers", figures.openMs, {1, "ms"});
+    printResult("server peak memory, 24 players, 200 deals", figures.serverPeakMiB, {10, "MiB"});
     return 0;
 }
 
