@@ -88,7 +88,9 @@ TEST_F(SoakTest, EveryPushArrivesOnceAndInOrderAndTheServerStaysFlat) {
               << std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()
               << " s" << std::endl;
     EXPECT_GT(warm, 0);
-    EXPECT_LE(end, warm + kMemoryBoundKiB);
+#ifndef TARVENDO_ADDRESS_SANITIZER
+    EXPECT_LE(end, warm + kMemoryBoundKiB);  // ASan's quarantine holds freed memory back
+#endif
 
     const auto perDeal = std::uint64_t(deals);
     std::uint64_t votesSent = 0;
