@@ -7,7 +7,7 @@ ifdef CI
 CMAKE_FLAGS += -DTARVENDO_WERROR=ON
 endif
 
-.PHONY: bootstrap configure build test bench run demo package format tsan asan fuzz fuzz-ci clean
+.PHONY: bootstrap configure build test bench run demo package format tidy tsan asan fuzz fuzz-ci clean
 
 bootstrap:
 	@scripts/bootstrap
@@ -69,8 +69,13 @@ fuzz: bootstrap
 fuzz-ci:
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=20
 
+# clang-tidy over src/, server/ and tools/ (checks in .clang-tidy); needs the
+# build for the generated Qt sources.
+tidy: build
+	@scripts/run-tidy $(BUILD_DIR) $(JOBS)
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i
 
 clean:
-	@rm -rf $(BUILD_DIR) build-tsan
+	@rm -rf $(BUILD_DIR) build-tsan build-asan build-fuzz build-bench

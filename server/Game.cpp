@@ -27,7 +27,7 @@ std::variant<LoginForm, Outcome> Game::reviewLogin(const Request& request) const
     if (std::string* reason = std::get_if<std::string>(&form)) {
         return refusal(AnswerMessage::invalidData, std::move(*reason));
     }
-    LoginForm& checked = std::get<LoginForm>(form);
+    auto& checked = std::get<LoginForm>(form);
     if (std::optional<Outcome> refused = seatRefusal(checked)) {
         return std::move(*refused);
     }

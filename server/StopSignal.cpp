@@ -30,7 +30,7 @@ void onSignal(int) {
 StopSignal::StopSignal() {
     if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
         std::perror("tarvendo: cannot create the stop pipe");
-        std::exit(1);
+        std::exit(1);  // NOLINT(concurrency-mt-unsafe): at start-up, before any thread
     }
     struct sigaction action {};
     action.sa_handler = onSignal;

@@ -26,7 +26,7 @@ bool decodeQuad(std::string_view quad, std::size_t padding, ByteBuffer& out) {
     std::uint32_t bits = 0;
     for (std::size_t i = 0; i < 4; ++i) {
         const std::int8_t value =
-            i < 4 - padding ? kDecodeTable[static_cast<std::uint8_t>(quad[i])] : 0;
+            i < 4 - padding ? kDecodeTable[static_cast<std::uint8_t>(quad[i])] : std::int8_t{0};
         if (value < 0) {
             return false;
         }

@@ -3,7 +3,7 @@
 namespace tarvendo {
 
 ByteBuffer ByteBuffer::fromText(std::string_view text) {
-    return ByteBuffer(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
 std::int32_t ByteBuffer::asInt32() const {

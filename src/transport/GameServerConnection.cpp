@@ -14,7 +14,7 @@ Socket& socket() {
         std::shared_ptr<Socket> created = Socket::create();
         if (!created) {
             printLine("Fatal: can't create the connection to the game server");
-            std::exit(EXIT_FAILURE);
+            std::exit(EXIT_FAILURE);  // NOLINT(concurrency-mt-unsafe): nothing can go on
         }
         return created;
     }();

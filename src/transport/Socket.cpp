@@ -103,7 +103,7 @@ bool Socket::writeData(const ByteBuffer& data, bool moreFollows) {
 
 std::optional<std::string> Socket::address() const {
     std::array<char, 512> buffer{};
-    std::int32_t length = static_cast<std::int32_t>(buffer.size());
+    auto length = static_cast<std::int32_t>(buffer.size());
     if (socket_address(descriptor(), buffer.data(), &length) == -1) {
         return std::nullopt;
     }

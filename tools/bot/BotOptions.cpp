@@ -82,7 +82,7 @@ bool readOption(const std::string& option, OptionReader& reader, BotCommand& com
     } else if (option == "--game-name") {
         options.gameName = reader.value().value_or(options.gameName);
     } else if (option == "--seconds") {
-        readNumber(reader, number, 1, 7 * 24 * 3600);
+        readNumber(reader, number, 1, std::int64_t{7} * 24 * 3600);
         options.duration = std::chrono::seconds(number);
     } else {
         return false;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
+#include <utility>
 
 #include "ClientServerThread.h"
 #include "ConnectionStatus.h"
@@ -32,7 +33,7 @@ bool isBlank(const std::string& text) {
 }  // namespace
 
 AppDelegate::AppDelegate(AppOptions options)
-    : options_(options),
+    : options_(std::move(options)),
       window_(std::make_unique<MainWindow>([this] { applicationShouldTerminate(); })) {}
 
 AppDelegate::~AppDelegate() {

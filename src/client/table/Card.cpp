@@ -22,7 +22,7 @@ constexpr double kBorderWidth = 1;
 
 }  // namespace
 
-Card::Card(QString symbol)
+Card::Card(const QString& symbol)
     : Card(symbol, symbol == QLatin1String(PlayerStore::kNotChosen) ? CardStatus::unknown
                                                                     : CardStatus::none) {}
 

@@ -21,7 +21,7 @@ public:
     static constexpr int kSymbolPixelSize = 120;
 
     // Status unknown for the placeholder "#", none otherwise.
-    explicit Card(QString symbol);
+    explicit Card(const QString& symbol);
     Card(QString symbol, CardStatus status);
 
     const QString& symbol() const { return symbol_; }

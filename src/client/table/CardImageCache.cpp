@@ -34,7 +34,7 @@ QImage CardImageCache::kept(const Key& key, const std::function<QImage()>& draw)
     if (const QImage* image = images_.object(key)) {
         return *image;
     }
-    const QImage image = draw();
+    QImage image = draw();
     // An image over the whole budget is not kept: QCache deletes it at once.
     images_.insert(key, new QImage(image),
                    std::max<qsizetype>(1, image.sizeInBytes() / kBytesPerKiB));

@@ -18,7 +18,7 @@ namespace tarvendo::client {
 // The least recently used images go once the budget is spent. Main thread only.
 class CardImageCache {
 public:
-    static constexpr qsizetype kDefaultBudgetKiB = 8 * 1024;
+    static constexpr qsizetype kDefaultBudgetKiB = qsizetype{8} * 1024;
 
     // An image to draw unscaled with its top left corner at a whole pixel.
     struct Placed {

@@ -31,7 +31,7 @@ bool hits(const std::optional<QRectF>& rect, QPointF point) {
 }  // namespace
 
 CardStore& CardStore::shared() {
-    static CardStore* const store = new CardStore();
+    static auto* const store = new CardStore();
     return *store;
 }
 

@@ -111,8 +111,8 @@ Card Desktop::shownCard(const std::string& symbol, bool opened) const {
         return Card(qText(symbol));
     }
     const bool hasChosen = symbol != PlayerStore::kNotChosen;
-    return Card(QString::fromLatin1(PlayerStore::kNotChosen),
-                hasChosen ? CardStatus::known : CardStatus::unknown);
+    return {QString::fromLatin1(PlayerStore::kNotChosen),
+            hasChosen ? CardStatus::known : CardStatus::unknown};
 }
 
 std::vector<Desktop::Seat> Desktop::seats() {

@@ -45,7 +45,7 @@ QImage scaledTo(const QImage& image, QSizeF target) {
         return image;
     }
     if (target.isEmpty() || size.isEmpty()) {
-        return QImage();
+        return {};
     }
     const double rx = target.width() / size.width();
     const double ry = target.height() / size.height();
