@@ -31,53 +31,47 @@ protected:
     std::shared_ptr<RunLoop> loop = std::make_shared<RunLoop>();
 };
 
-TEST_F(AfterTest, ZeroDelayNeverRunsInsideTheCallButLaterOnTheLoop) {
-    bool ran = false;
-    after(0, [&] { ran = true; });
-    EXPECT_FALSE(ran);
-    EXPECT_TRUE(runUntilSet(ran));
+TEST_F(AfterTest, ZeroDelayNeverRunsInsideTheCallButLaterOnTheLoopThread) {
+    bool ranHere = false;
+    after(0, [&] { ranHere = true; });
+    EXPECT_FALSE(ranHere);
+    std::thread::id ranOn;
+    bool ranFromElsewhere = false;
+    std::thread caller([&] {
+        after(0, [&] {
+            ranOn = std::this_thread::get_id();
+            ranFromElsewhere = true;
+        });
+    });
+    caller.join();
+    EXPECT_TRUE(loop->runUntil([&] { return ranHere && ranFromElsewhere; }, 5s));
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
 }
 
-TEST_F(AfterTest, RunsNoSoonerThanTheDelay) {
+TEST_F(AfterTest, RunsNoSoonerThanTheDelayEvenWithTheHandleDropped) {
     const auto called = RunLoop::Clock::now();
     RunLoop::Clock::time_point ranAt;
     bool ran = false;
-    after(0.1, [&] {
-        ranAt = RunLoop::Clock::now();
-        ran = true;
-    });
+    {
+        const DelayedTask dropped = after(0.1, [&] {
+            ranAt = RunLoop::Clock::now();
+            ran = true;
+        });
+    }
     ASSERT_TRUE(runUntilSet(ran));
     EXPECT_GE(ranAt - called, 100ms);
 }
 
-TEST_F(AfterTest, CalledOnAnotherThreadRunsOnTheLoopThread) {
-    std::thread::id ranOn;
-    bool ran = false;
-    std::thread caller([&] {
-        after(0, [&] {
-            ranOn = std::this_thread::get_id();
-            ran = true;
-        });
-    });
-    caller.join();
-    ASSERT_TRUE(runUntilSet(ran));
-    EXPECT_EQ(ranOn, std::this_thread::get_id());
-}
-
-TEST_F(AfterTest, DroppedHandleLeavesTheTaskPending) {
-    bool ran = false;
-    {
-        const DelayedTask ignored = after(0.01, [&] { ran = true; });
-    }
-    EXPECT_TRUE(runUntilSet(ran));
-}
-
-TEST_F(AfterTest, CancelledTaskNeverRunsWhileLaterOnesDo) {
-    bool ran = false;
-    DelayedTask task = after(0.01, [&] { ran = true; });
-    task.cancel();
-    runPast(0.05);
-    EXPECT_FALSE(ran);
+TEST_F(AfterTest, CancelledTaskNeverRunsWhetherCancelledAtOnceOrByAnEarlierTask) {
+    bool cancelledRan = false;
+    bool laterRan = false;
+    DelayedTask cancelled = after(0.01, [&] { cancelledRan = true; });
+    cancelled.cancel();
+    DelayedTask later = after(0.05, [&] { laterRan = true; });
+    after(0, [&] { later.cancel(); });
+    runPast(0.1);
+    EXPECT_FALSE(cancelledRan);
+    EXPECT_FALSE(laterRan);
 }
 
 TEST_F(AfterTest, CancelReleasesTheClosureAtOnce) {
@@ -88,44 +82,29 @@ TEST_F(AfterTest, CancelReleasesTheClosureAtOnce) {
     EXPECT_EQ(captured.use_count(), 1);
 }
 
-TEST_F(AfterTest, CancelFromAnEarlierTaskStopsALaterOne) {
-    bool laterRan = false;
-    DelayedTask later = after(0.05, [&] { laterRan = true; });
-    after(0, [&] { later.cancel(); });
-    runPast(0.1);
-    EXPECT_FALSE(laterRan);
-}
-
-TEST_F(AfterTest, InfiniteDelayNeverComesDueAndBlocksNothing) {
-    bool ran = false;
-    after(std::numeric_limits<double>::infinity(), [&] { ran = true; });
-    runPast(0.01);
-    EXPECT_FALSE(ran);
-}
-
-TEST_F(AfterTest, NotANumberAndNegativeDelaysRunSoon) {
+TEST_F(AfterTest, NotANumberAndNegativeDelaysRunSoonInfiniteOnesNever) {
     bool nanRan = false;
     bool negativeRan = false;
+    bool infiniteRan = false;
+    after(std::numeric_limits<double>::infinity(), [&] { infiniteRan = true; });
     after(std::nan(""), [&] { nanRan = true; });
     after(-5.0, [&] { negativeRan = true; });
     EXPECT_FALSE(nanRan || negativeRan);
     EXPECT_TRUE(loop->runUntil([&] { return nanRan && negativeRan; }, 5s));
+    runPast(0.01);
+    EXPECT_FALSE(infiniteRan);
 }
 
-TEST(DelayFromSeconds, CutsToWholeNanoseconds) {
-    EXPECT_EQ(delayFromSeconds(0.1), 100ms);
-    EXPECT_EQ(delayFromSeconds(3.0), 3s);
-    EXPECT_EQ(delayFromSeconds(1.5e-9), 1ns);
-    EXPECT_EQ(delayFromSeconds(0.0), 0ns);
-}
-
-TEST(DelayFromSeconds, ClampsWhatNoClockCouldHold) {
-    EXPECT_EQ(delayFromSeconds(std::numeric_limits<double>::infinity()), kMaxDelay);
-    EXPECT_EQ(delayFromSeconds(1e300), kMaxDelay);
-    EXPECT_EQ(delayFromSeconds(9.3e9), kMaxDelay);  // past a signed 64-bit nanosecond count
-    EXPECT_EQ(delayFromSeconds(-std::numeric_limits<double>::infinity()), 0ns);
-    EXPECT_EQ(delayFromSeconds(-0.5), 0ns);
-    EXPECT_EQ(delayFromSeconds(std::nan("")), 0ns);
+TEST(DelayFromSeconds, CutsToWholeNanosecondsAndClampsWhatNoClockCouldHold) {
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    const std::pair<double, std::chrono::nanoseconds> table[] = {
+        {0.1, 100ms},           {3.0, 3s},          {1.5e-9, 1ns},       {0.0, 0ns},
+        {kInfinity, kMaxDelay}, {1e300, kMaxDelay}, {9.3e9, kMaxDelay},  // past int64 nanoseconds
+        {-kInfinity, 0ns},      {-0.5, 0ns},        {std::nan(""), 0ns},
+    };
+    for (const auto& [seconds, delay] : table) {
+        EXPECT_EQ(delayFromSeconds(seconds), delay) << seconds;
+    }
 }
 
 }  // namespace

@@ -12,22 +12,9 @@
 namespace tarvendo {
 namespace {
 
-class MutexTest : public ::testing::Test {
-protected:
-    // Runs sync on another thread, so a lock left held shows as a hang
-    // instead of this thread waiting on itself.
-    bool syncOnAnotherThread() {
-        bool ran = false;
-        std::thread other([&] { mutex.sync([&] { ran = true; }); });
-        other.join();
-        return ran;
-    }
-
-    Mutex mutex{"Test"};
-};
-
-TEST_F(MutexTest, ContendingThreadsNeverOverlapAndLoseNoIncrement) {
+TEST(MutexTest, ContendingThreadsNeverOverlapAndLoseNoIncrement) {
     constexpr int kRounds = 20000;
+    Mutex mutex("Test");
     int counter = 0;  // deliberately plain: only the mutex keeps the threads apart
     std::atomic<int> inside{0};
     std::atomic<bool> overlapped{false};
@@ -48,15 +35,16 @@ TEST_F(MutexTest, ContendingThreadsNeverOverlapAndLoseNoIncrement) {
     EXPECT_EQ(counter, 2 * kRounds);
 }
 
-TEST_F(MutexTest, ReturningCallbackLeavesTheMutexFree) {
-    mutex.sync([] {});
-    EXPECT_TRUE(syncOnAnotherThread());
-}
-
-TEST_F(MutexTest, ThrowingCallbackStillUnlocks) {
+TEST(MutexTest, ThrowingCallbackStillUnlocks) {
+    Mutex mutex("Test");
     EXPECT_THROW(mutex.sync([] { throw std::runtime_error("callback failed"); }),
                  std::runtime_error);
-    EXPECT_TRUE(syncOnAnotherThread());
+    // On another thread, so a lock left held shows as a hang instead of this
+    // thread waiting on itself.
+    bool ran = false;
+    std::thread other([&] { mutex.sync([&] { ran = true; }); });
+    other.join();
+    EXPECT_TRUE(ran);
 }
 
 // Stand-ins for the lock calls; the counter tells whether unlock was tried.
@@ -72,42 +60,36 @@ int countedUnlock(pthread_mutex_t* mutex) {
 }
 
 int unlockButReportFailure(pthread_mutex_t* mutex) {
+    ++unlockCalls;
     pthread_mutex_unlock(mutex);
     return EPERM;
 }
 
-class MutexFailureTest : public ::testing::Test {
-protected:
-    void SetUp() override { unlockCalls = 0; }
-
-    // Runs one sync with the given lock calls; what it printed.
-    std::string printedBySync(Mutex::LockCall lock, Mutex::LockCall unlock) {
-        Mutex mutex("Store", lock, unlock);
+TEST(MutexFailureTest, EachFailurePrintsOneLineAndALockNotTakenIsNotReleased) {
+    struct Case {
+        Mutex::LockCall lock;
+        Mutex::LockCall unlock;
+        std::string printed;
+        bool ran;
+        int unlocks;
+    };
+    const Case cases[] = {
+        {refuseToLock, countedUnlock, "Mutex.Store: can't be locked\n", false, 0},
+        {pthread_mutex_lock, unlockButReportFailure, "Mutex.Store: can't be unlocked\n", true, 1},
+        {pthread_mutex_lock, countedUnlock, "", true, 1},
+    };
+    for (const Case& expected : cases) {
+        SCOPED_TRACE(expected.printed);
+        unlockCalls = 0;
+        bool ran = false;
+        Mutex mutex("Store", expected.lock, expected.unlock);
         support::StdoutCapture capture;
         mutex.sync([&] { ran = true; });
         capture.finish();
-        return capture.text();
+        EXPECT_EQ(capture.text(), expected.printed);
+        EXPECT_EQ(ran, expected.ran);
+        EXPECT_EQ(unlockCalls.load(), expected.unlocks);
     }
-
-    bool ran = false;
-};
-
-TEST_F(MutexFailureTest, LockFailurePrintsOneLineAndSkipsCallbackAndUnlock) {
-    EXPECT_EQ(printedBySync(refuseToLock, countedUnlock), "Mutex.Store: can't be locked\n");
-    EXPECT_FALSE(ran);
-    EXPECT_EQ(unlockCalls.load(), 0);
-}
-
-TEST_F(MutexFailureTest, UnlockFailurePrintsOneLineAfterRunningCallback) {
-    EXPECT_EQ(printedBySync(pthread_mutex_lock, unlockButReportFailure),
-              "Mutex.Store: can't be unlocked\n");
-    EXPECT_TRUE(ran);
-}
-
-TEST_F(MutexFailureTest, WorkingLockPrintsNothingAndUnlocksOnce) {
-    EXPECT_EQ(printedBySync(pthread_mutex_lock, countedUnlock), "");
-    EXPECT_TRUE(ran);
-    EXPECT_EQ(unlockCalls.load(), 1);
 }
 
 }  // namespace

@@ -28,76 +28,43 @@ protected:
     PlayerStore store;
 };
 
-TEST_F(PlayerStoreTest, UnknownPlayerHasTheEmptySymbol) {
-    store.add("Ann", "5");
-    EXPECT_EQ(store.value("Bob"), "");
-    EXPECT_EQ(store.value("ann"), "");  // names are case-sensitive
-    EXPECT_EQ(store.value("Ann"), "5");
-}
-
-TEST_F(PlayerStoreTest, RemovingAnUnknownPlayerChangesNothing) {
-    store.add("Ann", "5");
-    store.remove("Bob");
-    EXPECT_EQ(sortedKeys(), std::vector<std::string>{"Ann"});
-    EXPECT_EQ(store.value("Ann"), "5");
-}
-
-TEST_F(PlayerStoreTest, NewDealResetsEverySymbolAndKeepsThePlayers) {
+TEST_F(PlayerStoreTest, KeepsASymbolPerNameAndANewDealResetsThemAll) {
     store.initNewDeal();
     EXPECT_TRUE(store.allKeys().empty());
     store.add("Ann", "5");
     store.add("Bob", "?");
+    store.remove("Carl");
+    EXPECT_EQ(store.value("Carl"), "") << "unknown";
+    EXPECT_EQ(store.value("ann"), "") << "names are case-sensitive";
+    EXPECT_EQ(store.value("Ann"), "5");
     store.initNewDeal();
     EXPECT_EQ(sortedKeys(), (std::vector<std::string>{"Ann", "Bob"}));
     EXPECT_EQ(store.value("Ann"), "#");
     EXPECT_EQ(store.value("Bob"), "#");
 }
 
-class PlayerStoreAdminTest : public PlayerStoreTest {
-protected:
-    void SetUp() override {
-        PlayerStoreTest::SetUp();
-        Shared::setAdmin(true);
-        store.add("A", "#");
-        store.add("B", "#");
+// Only the admin's store posts, and only when a choice leaves nobody waiting:
+// not on a removal, a newcomer or a new deal.
+TEST_F(PlayerStoreTest, AdminStorePostsEachTimeAChoiceLeavesNobodyWaiting) {
+    for (const bool admin : {true, false}) {
+        SCOPED_TRACE(admin ? "admin" : "player");
+        Shared::setAdmin(admin);
+        PlayerStore players;
+        const std::size_t before = readyPosts();
+        const std::size_t ready = admin ? 1 : 0;
+        players.add("A", "#");
+        players.add("B", "#");
+        players.add("A", "5");
+        players.remove("B");
+        EXPECT_EQ(readyPosts() - before, 0u);
+        players.add("B", "8");
+        EXPECT_EQ(readyPosts() - before, ready);
+        players.add("A", "3");
+        EXPECT_EQ(readyPosts() - before, 2 * ready);
+        players.add("C", "#");
+        players.initNewDeal();
+        EXPECT_EQ(readyPosts() - before, 2 * ready);
     }
-};
-
-TEST_F(PlayerStoreAdminTest, PostsEachTimeNobodyIsLeftWaiting) {
-    store.add("A", "5");
-    EXPECT_EQ(readyPosts(), 0u);
-    store.add("B", "8");
-    EXPECT_EQ(readyPosts(), 1u);
-    store.add("A", "3");
-    EXPECT_EQ(readyPosts(), 2u);
-}
-
-TEST_F(PlayerStoreAdminTest, RemovingTheLastWaitingPlayerPostsNothing) {
-    store.add("A", "5");
-    store.remove("B");
-    EXPECT_EQ(readyPosts(), 0u);
-}
-
-TEST_F(PlayerStoreAdminTest, JoiningPlayerWhoHasNotChosenPostsNothing) {
-    store.add("A", "5");
-    store.add("B", "8");
-    store.add("C", "#");
-    EXPECT_EQ(readyPosts(), 1u);
-}
-
-TEST_F(PlayerStoreAdminTest, NewDealPostsNothing) {
-    store.add("A", "5");
-    store.add("B", "8");
-    store.initNewDeal();
-    EXPECT_EQ(readyPosts(), 1u);
-}
-
-TEST_F(PlayerStoreTest, PlayerClientNeverPosts) {
-    store.add("A", "#");
-    store.add("A", "5");
-    store.add("B", "8");
-    store.add("A", "3");
-    EXPECT_EQ(readyPosts(), 0u);
 }
 
 // Connection threads write while the main thread draws.

@@ -51,129 +51,74 @@ protected:
         return event.notification.userInfo.get<std::string>("player_name") == kSentinel;
     }
 
-    // The push is dropped: no event, and nothing written back.
-    void expectSilence(const Request& request) {
-        PushPeer peer = connect();
-        EXPECT_TRUE(eventsOf(peer, {request}).empty()) << request.description();
-        EXPECT_TRUE(peer.hasNothingToRead());
-    }
-
-    std::optional<Notification> onlyEventOf(const Request& request) {
-        PushPeer peer = connect();
-        const std::vector<support::RecordedEvent> events = eventsOf(peer, {request});
-        EXPECT_EQ(events.size(), 1u) << request.description();
-        return events.size() == 1 ? std::optional(events.front().notification) : std::nullopt;
-    }
-
     support::EventRecorder recorder{Event::playerDidAdd, Event::playerDidRemove,
                                     Event::initNewDeal,  Event::play,
                                     Event::openCards,    Event::cardElected};
     support::ClientServerHarness harness;
 };
 
-TEST_F(PushedEventsTest, PlayerAddedPostsTheNameWhateverTheToken) {
+// Player pushes post the name alone whatever their token; the others need the
+// session token, and the deal pushes post their whole data object.
+TEST_F(PushedEventsTest, PushesOfOneConnectionPostTheirEventsInOrderOnItsThread) {
     Shared::setToken("session");
-    const std::optional<Notification> added = onlyEventOf(
-        pushWithData(RequestCode::playerAdded, "someone else's", {{"player_name", "Ann"}}));
-    ASSERT_TRUE(added);
-    EXPECT_EQ(added->name, Event::playerDidAdd);
-    EXPECT_EQ(added->userInfo, UserInfo().setText("player_name", "Ann"));
-}
-
-TEST_F(PushedEventsTest, PlayerRemovedPostsOnlyTheName) {
-    const std::optional<Notification> removed = onlyEventOf(pushWithData(
-        RequestCode::playerRemoved, std::nullopt, {{"player_name", "Bob"}, {"symbol", "5"}}));
-    ASSERT_TRUE(removed);
-    EXPECT_EQ(removed->name, Event::playerDidRemove);
-    EXPECT_EQ(removed->userInfo, UserInfo().setText("player_name", "Bob"));
-}
-
-TEST_F(PushedEventsTest, InitNewDealPostsTheWholeDataObject) {
-    Shared::setToken("session");
-    const Json data{{"title", "Login page"}, {"round", 2}};
-    const std::optional<Notification> deal =
-        onlyEventOf(pushWithData(RequestCode::initNewDeal, "session", data));
-    ASSERT_TRUE(deal);
-    EXPECT_EQ(deal->name, Event::initNewDeal);
-    EXPECT_EQ(deal->userInfo, UserInfo::fromJsonObject(data));
-    EXPECT_EQ(deal->userInfo.get<std::string>("title"), "Login page");
-}
-
-TEST_F(PushedEventsTest, CardElectedPostsTheDataObjectKeyByKey) {
-    Shared::setToken("session");
-    const std::optional<Notification> elected = onlyEventOf(pushWithData(
-        RequestCode::cardElected, "session", {{"player_name", "Ann"}, {"symbol", "∞"}}));
-    ASSERT_TRUE(elected);
-    EXPECT_EQ(elected->name, Event::cardElected);
-    EXPECT_EQ(elected->userInfo.keys(), (std::vector<std::string>{"player_name", "symbol"}));
-    EXPECT_EQ(elected->userInfo.get<std::string>("symbol"), "∞");
-}
-
-TEST_F(PushedEventsTest, PlayAndOpenCardsWithTheSessionTokenPostWithoutUserInfo) {
-    Shared::setToken("session");
-    PushPeer peer = connect();
-    const std::vector<support::RecordedEvent> events =
-        eventsOf(peer, {Request{RequestCode::play, "session", std::nullopt, std::nullopt},
-                        Request{RequestCode::openCards, "session", "ignored query", std::nullopt}});
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].notification.name, Event::play);
-    EXPECT_EQ(events[1].notification.name, Event::openCards);
-    EXPECT_TRUE(events[0].notification.userInfo.empty());
-    EXPECT_TRUE(events[1].notification.userInfo.empty());
-}
-
-TEST_F(PushedEventsTest, BeforeLoginOnlyAPushWithoutTokenPasses) {
-    const std::optional<Notification> play =
-        onlyEventOf(Request{RequestCode::play, std::nullopt, std::nullopt, std::nullopt});
-    ASSERT_TRUE(play);
-    EXPECT_EQ(play->name, Event::play);
-    expectSilence(Request{RequestCode::play, "any", std::nullopt, std::nullopt});
-}
-
-TEST_F(PushedEventsTest, WrongOrMissingTokenIsDroppedSilently) {
-    Shared::setToken("session");
-    expectSilence(Request{RequestCode::play, "stale", std::nullopt, std::nullopt});
-    expectSilence(Request{RequestCode::openCards, std::nullopt, std::nullopt, std::nullopt});
-    expectSilence(pushWithData(RequestCode::initNewDeal, "Session", {{"title", "x"}}));
-    expectSilence(pushWithData(RequestCode::cardElected, "stale", {{"player_name", "Ann"}}));
-}
-
-TEST_F(PushedEventsTest, MissingOrMalformedDataObjectIsDroppedSilently) {
-    Shared::setToken("session");
-    expectSilence(Request{RequestCode::initNewDeal, "session", std::nullopt, std::nullopt});
-    expectSilence(
-        Request{RequestCode::cardElected, "session", std::nullopt, ByteBuffer::fromText("[1]")});
-    expectSilence(Request{RequestCode::playerAdded, std::nullopt, std::nullopt,
-                          ByteBuffer::fromText("not json")});
-    expectSilence(pushWithData(RequestCode::playerAdded, std::nullopt, {{"name", "Ann"}}));
-}
-
-TEST_F(PushedEventsTest, PlayerNameThatIsNotTextIsDroppedSilently) {
-    expectSilence(pushWithData(RequestCode::playerRemoved, std::nullopt, {{"player_name", 5}}));
-    expectSilence(pushWithData(RequestCode::playerAdded, std::nullopt, {{"player_name", nullptr}}));
-}
-
-TEST_F(PushedEventsTest, CodesTheClientOnlySendsAreIgnored) {
-    Shared::setToken("session");
-    expectSilence(Request{RequestCode::logout, "session", std::nullopt, std::nullopt});
-    expectSilence(pushWithData(RequestCode::loginAdmin, std::nullopt, {{"player_name", "Ann"}}));
-}
-
-TEST_F(PushedEventsTest, PushesOfOneConnectionArriveInOrderOnItsThread) {
+    const Json deal{{"title", "Login page"}, {"round", 2}};
+    const Json elected{{"player_name", "Ann"}, {"symbol", "∞"}};
+    const std::vector<std::pair<Request, Notification>> table = {
+        {pushWithData(RequestCode::playerAdded, "someone else's", {{"player_name", "Ann"}}),
+         {Event::playerDidAdd, UserInfo().setText("player_name", "Ann")}},
+        {pushWithData(RequestCode::playerRemoved, std::nullopt,
+                      {{"player_name", "Bob"}, {"symbol", "5"}}),
+         {Event::playerDidRemove, UserInfo().setText("player_name", "Bob")}},
+        {pushWithData(RequestCode::initNewDeal, "session", deal),
+         {Event::initNewDeal, UserInfo::fromJsonObject(deal)}},
+        {pushWithData(RequestCode::cardElected, "session", elected),
+         {Event::cardElected, UserInfo::fromJsonObject(elected)}},
+        {Request{RequestCode::play, "session", std::nullopt, std::nullopt}, {Event::play, {}}},
+        {Request{RequestCode::openCards, "session", "ignored query", std::nullopt},
+         {Event::openCards, {}}},
+    };
     std::vector<Request> pushes;
-    for (const char* name : {"p1", "p2", "p3", "p4"}) {
-        pushes.push_back(
-            pushWithData(RequestCode::playerAdded, std::nullopt, {{"player_name", name}}));
+    for (const auto& entry : table) {
+        pushes.push_back(entry.first);
     }
     PushPeer peer = connect();
     const std::vector<support::RecordedEvent> events = eventsOf(peer, pushes);
-    ASSERT_EQ(events.size(), 4u);
+    ASSERT_EQ(events.size(), table.size());
     for (std::size_t i = 0; i < events.size(); ++i) {
-        EXPECT_EQ(events[i].notification.userInfo.get<std::string>("player_name"),
-                  "p" + std::to_string(i + 1));
+        SCOPED_TRACE(table[i].first.description());
+        EXPECT_EQ(events[i].notification.name, table[i].second.name);
+        EXPECT_EQ(events[i].notification.userInfo, table[i].second.userInfo);
         EXPECT_NE(events[i].thread, std::this_thread::get_id());
         EXPECT_EQ(events[i].thread, events[0].thread);
     }
+}
+
+// Dropped: no event, and nothing written back.
+TEST_F(PushedEventsTest, WrongTokenMalformedDataOrClientOnlyCodeIsDroppedSilently) {
+    PushPeer peer = connect();
+    const Request play{RequestCode::play, std::nullopt, std::nullopt, std::nullopt};
+    EXPECT_EQ(eventsOf(peer, {play}).size(), 1u) << "before login, no token passes";
+    EXPECT_TRUE(eventsOf(peer, {Request{RequestCode::play, "any", {}, {}}}).empty());
+    Shared::setToken("session");
+    const Request dropped[] = {
+        Request{RequestCode::play, "stale", std::nullopt, std::nullopt},
+        Request{RequestCode::openCards, std::nullopt, std::nullopt, std::nullopt},
+        pushWithData(RequestCode::initNewDeal, "Session", {{"title", "x"}}),
+        pushWithData(RequestCode::cardElected, "stale", {{"player_name", "Ann"}}),
+        Request{RequestCode::initNewDeal, "session", std::nullopt, std::nullopt},
+        Request{RequestCode::cardElected, "session", std::nullopt, ByteBuffer::fromText("[1]")},
+        Request{RequestCode::playerAdded, std::nullopt, std::nullopt,
+                ByteBuffer::fromText("not json")},
+        pushWithData(RequestCode::playerAdded, std::nullopt, {{"name", "Ann"}}),
+        pushWithData(RequestCode::playerRemoved, std::nullopt, {{"player_name", 5}}),
+        pushWithData(RequestCode::playerAdded, std::nullopt, {{"player_name", nullptr}}),
+        Request{RequestCode::logout, "session", std::nullopt, std::nullopt},
+        pushWithData(RequestCode::loginAdmin, std::nullopt, {{"player_name", "Ann"}}),
+    };
+    for (const Request& request : dropped) {
+        EXPECT_TRUE(eventsOf(peer, {request}).empty()) << request.description();
+    }
+    EXPECT_TRUE(peer.hasNothingToRead());
 }
 
 TEST_F(PushedEventsTest, SeveralConnectionsAreServedAtOnceEachOnItsOwnThread) {

@@ -53,28 +53,19 @@ TEST_F(RunLoopTest, TasksPostedFromManyThreadsAllRunOnTheLoopThread) {
     EXPECT_EQ(elsewhere, 0);
 }
 
-TEST_F(RunLoopTest, TasksDueTogetherRunInPostingOrder) {
-    for (const char* label : {"a", "b", "c", "d"}) {
-        loop.async(appending(label));
-    }
-    ASSERT_TRUE(runUntilLogged(4));
-    EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "c", "d"}));
-}
-
-TEST_F(RunLoopTest, EarlierDeadlineRunsFirstWhateverThePostingOrder) {
+// Due tasks run by deadline, then in posting order; a task posted by a task
+// runs after it, not inside.
+TEST_F(RunLoopTest, TasksRunByDeadlineThenInPostingOrder) {
     loop.asyncAfter(400ms, appending("late"));
-    loop.asyncAfter(0ms, appending("soon"));
-    ASSERT_TRUE(runUntilLogged(2));
-    EXPECT_EQ(log, (std::vector<std::string>{"soon", "late"}));
-}
-
-TEST_F(RunLoopTest, TaskPostedByATaskRunsAfterItNotInside) {
     loop.async([&] {
         loop.async(appending("inner"));
-        log.push_back("outer done");
+        log.push_back("a");
     });
-    ASSERT_TRUE(runUntilLogged(2));
-    EXPECT_EQ(log, (std::vector<std::string>{"outer done", "inner"}));
+    for (const char* label : {"b", "c"}) {
+        loop.async(appending(label));
+    }
+    ASSERT_TRUE(runUntilLogged(5));
+    EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "c", "inner", "late"}));
 }
 
 TEST_F(RunLoopTest, RunUntilGivesUpAtTheTimeOut) {
@@ -99,23 +90,20 @@ TEST_F(RunLoopTest, StopFromAnotherThreadEndsRun) {
     EXPECT_TRUE(running.load());
 }
 
-TEST_F(RunLoopTest, StopInsideATaskReturnsAfterThatTaskAndKeepsTheRest) {
+// A stop ends the run going on, or else the next one, and keeps the tasks left.
+TEST_F(RunLoopTest, StopEndsOneRunAndKeepsTheRest) {
+    loop.stop();
     loop.async([&] {
         loop.stop();
         log.push_back("stopping");
     });
     loop.async(appending("after stop"));
     loop.run();
+    EXPECT_TRUE(log.empty()) << "stopped before it began";
+    loop.run();
     EXPECT_EQ(log, (std::vector<std::string>{"stopping"}));
     ASSERT_TRUE(runUntilLogged(2));
     EXPECT_EQ(log.back(), "after stop");
-}
-
-TEST_F(RunLoopTest, StopBeforeRunEndsTheNextRunOnly) {
-    loop.stop();
-    loop.run();
-    loop.async(appending("second run"));
-    EXPECT_TRUE(runUntilLogged(1));
 }
 
 }  // namespace

@@ -5,14 +5,11 @@
 namespace tarvendo {
 namespace {
 
-TEST(ValidAddressIPTest, AcceptsDottedQuadsWithSignsAndLeadingZeros) {
+TEST(ValidAddressIPTest, AcceptsOnlyFourPartsOfAnOptionalSignAndDigitsUpTo255) {
     for (const char* text : {"192.168.1.10", "0.0.0.0", "255.255.255.255", "010.1.1.1", "+1.2.3.4",
                              "-0.0.0.0", "000000000001.2.3.4"}) {
         EXPECT_TRUE(validAddressIP(text)) << text;
     }
-}
-
-TEST(ValidAddressIPTest, RejectsEverythingElse) {
     for (const char* text : {"256.1.1.1", "1.2.3", "1.2.3.4.5", "1..2.3", "a.b.c.d", "1.2.3.4 ",
                              " 1.2.3.4", "-1.2.3.4", "", "...", "1.2.3.", "+-1.2.3.4", "+.1.2.3",
                              "1.2.3.99999999999999999999", "1,2.3.4", "0x1.2.3.4"}) {

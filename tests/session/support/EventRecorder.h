@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstddef>
 #include <functional>
 #include <initializer_list>
 #include <mutex>
@@ -22,19 +21,35 @@ struct RecordedEvent {
 // from whichever thread it came.
 class EventRecorder {
 public:
-    explicit EventRecorder(std::initializer_list<Event> events);
-
     using Condition = std::function<bool(const std::vector<RecordedEvent>&)>;
 
-    // False when the events kept so far do not meet the condition within the time-out.
-    bool waitUntil(const Condition& condition,
-                   std::chrono::milliseconds timeout = std::chrono::seconds(5));
-    bool waitForCount(std::size_t count,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(5));
-    std::vector<RecordedEvent> events();
+    explicit EventRecorder(std::initializer_list<Event> events) {
+        for (const Event event : events) {
+            observer_.registerEvent(event, [this](const Notification& n) { record(n); });
+        }
+    }
+
+    // False when the events kept so far do not meet the condition within five seconds.
+    bool waitUntil(const Condition& condition) {
+        std::unique_lock lock(mutex_);
+        return arrived_.wait_for(lock, std::chrono::seconds(5), [&] { return condition(events_); });
+    }
+    bool waitForCount(std::size_t count) {
+        return waitUntil([count](const auto& events) { return events.size() >= count; });
+    }
+    std::vector<RecordedEvent> events() {
+        const std::lock_guard lock(mutex_);
+        return events_;
+    }
 
 private:
-    void record(const Notification& notification);
+    void record(const Notification& notification) {
+        {
+            const std::lock_guard lock(mutex_);
+            events_.push_back(RecordedEvent{notification, std::this_thread::get_id()});
+        }
+        arrived_.notify_all();
+    }
 
     std::mutex mutex_;  // guards events_
     std::condition_variable arrived_;

@@ -1,35 +1,43 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
-#include <mutex>
+#include <sstream>
 #include <string>
 #include <string_view>
-#include <thread>
 
 namespace tarvendo::support {
 
-// Redirects standard output into a pipe for its lifetime, so lines printed on
-// any thread can be counted. What was captured is written to the real
-// standard output when it ends, so a failure's messages are not lost.
+// Captures standard output, whichever thread prints, from construction until
+// finish() or the end of its life.
 class StdoutCapture {
 public:
-    StdoutCapture();
-    ~StdoutCapture();
+    StdoutCapture() { testing::internal::CaptureStdout(); }
+    ~StdoutCapture() { finish(); }
     StdoutCapture(const StdoutCapture&) = delete;
     StdoutCapture& operator=(const StdoutCapture&) = delete;
 
-    // Restores standard output and collects everything printed until now.
-    void finish();
+    // Restores standard output and keeps everything printed until now.
+    void finish() {
+        if (capturing_) {
+            capturing_ = false;
+            text_ = testing::internal::GetCapturedStdout();
+        }
+    }
     // How many whole lines equal the given text; call after finish().
-    std::size_t countLines(std::string_view line) const;
+    std::size_t countLines(std::string_view line) const {
+        std::istringstream lines(text_);
+        std::size_t count = 0;
+        for (std::string each; std::getline(lines, each);) {
+            count += each == line ? 1 : 0;
+        }
+        return count;
+    }
     const std::string& text() const { return text_; }
 
 private:
-    void drain(int readEnd);
-
-    int savedStdout_ = -1;
-    std::thread reader_;
-    std::mutex mutex_;  // guards text_ while the reader runs
+    bool capturing_ = true;
     std::string text_;
 };
 
