@@ -3,14 +3,16 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <memory>
 #include <thread>
 #include <vector>
 
+#include "EventObserver.h"
 #include "NotificationCenter.h"
+#include "UserInfo.h"
 
 namespace tarvendo {
 namespace {
-
 using namespace std::chrono_literals;
 
 class NotificationCenterTest : public ::testing::Test {
@@ -122,6 +124,89 @@ TEST_F(NotificationCenterTest, NoBlockRunsAfterRemovalRacingWithPosts) {
     stopPosting = true;
     posting.join();
     EXPECT_EQ(lateCalls.load(), 0);
+}
+
+// An adopter in the way the views adopt the protocol.
+class CountingView : public EventObserver {
+public:
+    explicit CountingView(std::atomic<int>& calls) {
+        registerEvent(Event::play, [&calls](const Notification&) { ++calls; });
+    }
+};
+
+class EventObserverTest : public ::testing::Test {
+protected:
+    void post(Event event) { NotificationCenter::defaultCenter().post(event); }
+
+    std::atomic<int> calls{0};
+};
+
+TEST_F(EventObserverTest, DestroyedAdopterNoLongerObserves) {
+    auto view = std::make_unique<CountingView>(calls);
+    post(Event::play);
+    view.reset();
+    post(Event::play);
+    EXPECT_EQ(calls.load(), 1);
+}
+
+TEST_F(EventObserverTest, RemoveObserversStopsEveryBlockAndRegisteringAgainWorks) {
+    EventObserver observer;
+    observer.registerEvent(Event::play, [&](const Notification&) { ++calls; });
+    observer.registerEvent(Event::openCards, [&](const Notification&) { ++calls; });
+    observer.removeObservers();
+    post(Event::play);
+    post(Event::openCards);
+    EXPECT_EQ(calls.load(), 0);
+    EXPECT_EQ(observer.observerCount(), 0u);
+    observer.registerEvent(Event::play, [&](const Notification&) { ++calls; });
+    post(Event::play);
+    EXPECT_EQ(calls.load(), 1);
+    EXPECT_EQ(observer.observerCount(), 1u);
+}
+
+TEST_F(EventObserverTest, BlockCanRemoveItsOwnAdoptersObservers) {
+    EventObserver observer;
+    observer.registerEvent(Event::play, [&](const Notification&) {
+        ++calls;
+        observer.removeObservers();
+    });
+    post(Event::play);
+    post(Event::play);
+    EXPECT_EQ(calls.load(), 1);
+}
+
+// A pushed data object: every member is a key with its JSON value unchanged,
+// strings and booleans also read as themselves, nothing reads as another type.
+TEST(UserInfoTest, PushedObjectKeepsEveryMemberAndReadsOnlyItsOwnType) {
+    const Json extra{{"nested", Json::array({1, 2})}};
+    const UserInfo info = UserInfo::fromJsonObject(Json{
+        {"player_name", "Ann"}, {"symbol", "½"}, {"round", 3}, {"open", true}, {"extra", extra}});
+    EXPECT_EQ(info.keys(),
+              (std::vector<std::string>{"extra", "open", "player_name", "round", "symbol"}));
+    EXPECT_EQ(info.get<std::string>("player_name"), "Ann");
+    EXPECT_EQ(info.get<std::string>("symbol"), "½");
+    EXPECT_EQ(info.get<bool>("open"), true);
+    EXPECT_EQ(info.get<Json>("round"), Json(3));
+    EXPECT_EQ(info.get<Json>("extra"), extra);
+    EXPECT_EQ(info.get<std::string>("round"), std::nullopt);
+    EXPECT_EQ(info.get<bool>("player_name"), std::nullopt);
+    EXPECT_EQ(info.get<std::string>("title"), std::nullopt);
+    EXPECT_EQ(info.get<std::vector<Address>>("extra"), std::nullopt);
+}
+
+TEST(UserInfoTest, BuiltValuesReadAsTheirTypeAndOnlyTextAndBooleansAsJson) {
+    const std::vector<Address> addresses{{"127.0.0.1", 50000}, {"10.0.0.7", 50001}};
+    const UserInfo info = UserInfo()
+                              .setText("player_name", "Bob")
+                              .setBoolean("is_admin", false)
+                              .setAddresses("addresses", addresses);
+    EXPECT_EQ(info.get<std::string>("player_name"), "Bob");
+    EXPECT_EQ(info.get<bool>("is_admin"), false);
+    EXPECT_EQ(info.get<std::vector<Address>>("addresses"), addresses);
+    EXPECT_EQ(info.get<Json>("player_name"), Json("Bob"));
+    EXPECT_EQ(info.get<Json>("is_admin"), Json(false));
+    EXPECT_EQ(info.get<Json>("addresses"), std::nullopt);
+    EXPECT_EQ(info.get<std::string>("is_admin"), std::nullopt);
 }
 
 }  // namespace
