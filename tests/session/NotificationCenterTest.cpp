@@ -126,50 +126,32 @@ TEST_F(NotificationCenterTest, NoBlockRunsAfterRemovalRacingWithPosts) {
     EXPECT_EQ(lateCalls.load(), 0);
 }
 
-// An adopter in the way the views adopt the protocol.
-class CountingView : public EventObserver {
-public:
-    explicit CountingView(std::atomic<int>& calls) {
-        registerEvent(Event::play, [&calls](const Notification&) { ++calls; });
-    }
-};
-
-class EventObserverTest : public ::testing::Test {
-protected:
-    void post(Event event) { NotificationCenter::defaultCenter().post(event); }
-
+// Observers end with their adopter or on removeObservers, even from inside
+// one of their own blocks; registering again afterwards works.
+TEST(EventObserverTest, ObserversEndWithTheAdopterOrOnRemovalAndCanRegisterAgain) {
     std::atomic<int> calls{0};
-};
-
-TEST_F(EventObserverTest, DestroyedAdopterNoLongerObserves) {
-    auto view = std::make_unique<CountingView>(calls);
-    post(Event::play);
-    view.reset();
-    post(Event::play);
-    EXPECT_EQ(calls.load(), 1);
-}
-
-TEST_F(EventObserverTest, RemoveObserversStopsEveryBlockAndRegisteringAgainWorks) {
+    const auto post = [](Event event) {
+        NotificationCenter::defaultCenter().post(event);
+    };
+    const auto count = [&](const Notification&) {
+        ++calls;
+    };
+    auto destroyed = std::make_unique<EventObserver>();
+    destroyed->registerEvent(Event::play, count);
+    destroyed.reset();
     EventObserver observer;
-    observer.registerEvent(Event::play, [&](const Notification&) { ++calls; });
-    observer.registerEvent(Event::openCards, [&](const Notification&) { ++calls; });
+    observer.registerEvent(Event::play, count);
+    observer.registerEvent(Event::openCards, count);
     observer.removeObservers();
+    EXPECT_EQ(observer.observerCount(), 0u);
     post(Event::play);
     post(Event::openCards);
     EXPECT_EQ(calls.load(), 0);
-    EXPECT_EQ(observer.observerCount(), 0u);
-    observer.registerEvent(Event::play, [&](const Notification&) { ++calls; });
-    post(Event::play);
-    EXPECT_EQ(calls.load(), 1);
-    EXPECT_EQ(observer.observerCount(), 1u);
-}
-
-TEST_F(EventObserverTest, BlockCanRemoveItsOwnAdoptersObservers) {
-    EventObserver observer;
     observer.registerEvent(Event::play, [&](const Notification&) {
         ++calls;
         observer.removeObservers();
     });
+    EXPECT_EQ(observer.observerCount(), 1u);
     post(Event::play);
     post(Event::play);
     EXPECT_EQ(calls.load(), 1);
