@@ -21,7 +21,13 @@ protected:
     test::BrowseRecorder browsed;
 };
 
-TEST_F(NoDaemonTest, AdvertiserFailsWithOneLineAndStopsCleanly) {
+TEST_F(NoDaemonTest, AdvertiserRefusesBadPortsAndFailsWithOneLine) {
+    for (std::int32_t port : {0, -1, 65536}) {
+        ServiceAdvertiser advertiser(port, advertised.handlers());
+        const DiscoveryStatus refused = advertiser.start();
+        EXPECT_FALSE(refused.ok);
+        EXPECT_EQ(refused.message, "DNS-SD: cannot advertise port " + std::to_string(port));
+    }
     ServiceAdvertiser advertiser(50000, advertised.handlers());
     const DiscoveryStatus status = advertiser.start();
     EXPECT_FALSE(status.ok);
@@ -33,20 +39,15 @@ TEST_F(NoDaemonTest, AdvertiserFailsWithOneLineAndStopsCleanly) {
     EXPECT_EQ(advertised.published.size(), 0u);
 }
 
-TEST_F(NoDaemonTest, BrowserFailsAndStopsCleanly) {
+TEST_F(NoDaemonTest, BrowserFailsRefusesASecondStartAndStopsCleanly) {
     ServiceBrowser browser(browsed.handlers());
     EXPECT_FALSE(browser.start().ok);
-    browser.stop();
-    browser.stop();
-    EXPECT_EQ(browsed.found.size(), 0u);
-}
-
-TEST_F(NoDaemonTest, SecondStartIsRefused) {
-    ServiceBrowser browser(browsed.handlers());
-    browser.start();
     const DiscoveryStatus again = browser.start();
     EXPECT_FALSE(again.ok);
     EXPECT_EQ(again.message, "DNS-SD: already started");
+    browser.stop();
+    browser.stop();
+    EXPECT_EQ(browsed.found.size(), 0u);
 }
 
 }  // namespace

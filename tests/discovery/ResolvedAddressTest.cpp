@@ -8,37 +8,24 @@
 namespace tarvendo {
 namespace {
 
-AvahiAddress ipv4(const char* text) {
-    AvahiAddress address{};
-    address.proto = AVAHI_PROTO_INET;
-    inet_pton(AF_INET, text, &address.data.ipv4.address);
-    return address;
-}
-
-TEST(UsableAddressesTest, RendersAnIPv4AddressWithThePort) {
-    const AvahiAddress address = ipv4("192.168.0.5");
-    EXPECT_EQ(usableAddresses(&address, 50000), (std::vector<Address>{{"192.168.0.5", 50000}}));
-}
-
-TEST(UsableAddressesTest, KeepsTheWholePortRange) {
-    const AvahiAddress address = ipv4("10.0.0.255");
-    EXPECT_EQ(usableAddresses(&address, 65535), (std::vector<Address>{{"10.0.0.255", 65535}}));
-}
-
-TEST(UsableAddressesTest, SkipsTheUnspecifiedAddress) {
-    const AvahiAddress address = ipv4("0.0.0.0");
-    EXPECT_TRUE(usableAddresses(&address, 50000).empty());
-}
-
-// An IPv6 record must not be read as IPv4, whatever its first bytes hold.
-TEST(UsableAddressesTest, SkipsIPv6) {
-    AvahiAddress address{};
-    address.proto = AVAHI_PROTO_INET6;
-    inet_pton(AF_INET6, "c0a8:5::1", &address.data.ipv6.address);
-    EXPECT_TRUE(usableAddresses(&address, 50000).empty());
-}
-
-TEST(UsableAddressesTest, SkipsAMissingAddress) {
+// Only a specified IPv4 address is one to connect to; an IPv6 record must
+// not be read as IPv4, whatever its first bytes hold.
+TEST(UsableAddressesTest, RendersSpecifiedIPv4AddressesOnly) {
+    const struct {
+        int family;
+        const char* text;
+        std::vector<Address> expected;
+    } cases[] = {
+        {AF_INET, "192.168.0.5", {{"192.168.0.5", 65535}}},
+        {AF_INET, "0.0.0.0", {}},
+        {AF_INET6, "c0a8:5::1", {}},
+    };
+    for (const auto& [family, text, expected] : cases) {
+        AvahiAddress address{};
+        address.proto = family == AF_INET ? AVAHI_PROTO_INET : AVAHI_PROTO_INET6;
+        inet_pton(family, text, &address.data);
+        EXPECT_EQ(usableAddresses(&address, 65535), expected) << text;
+    }
     EXPECT_TRUE(usableAddresses(nullptr, 50000).empty());
 }
 

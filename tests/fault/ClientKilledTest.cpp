@@ -2,14 +2,12 @@
 
 #include <csignal>
 
-#include "FaultSupport.h"
 #include "ServerHarness.h"
 
 namespace tarvendo::fault {
 namespace {
 
-using server::test::RunningServer;
-using server::test::TestPlayer;
+using namespace server::test;
 
 // Bot players whose process dies outright: no logout, the system closes
 // their sockets. Ann, the admin, watches from this process.

@@ -6,15 +6,13 @@
 #include <thread>
 
 #include "Exchange.h"
-#include "FaultSupport.h"
 #include "Loopback.h"
 #include "ServerHarness.h"
 
 namespace tarvendo::fault {
 namespace {
 
-using server::test::frameBytes;
-using server::test::TestPlayer;
+using namespace server::test;
 
 constexpr int kConnections = 1'000;
 

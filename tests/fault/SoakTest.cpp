@@ -5,12 +5,13 @@
 #include <iostream>
 
 #include "DealDriver.h"
-#include "FaultSupport.h"
+#include "ServerHarness.h"
 #include "Team.h"
 
 namespace tarvendo::fault {
 namespace {
 
+using namespace server::test;
 using bot::BotPlayer;
 
 constexpr int kPlayers = 24;
@@ -40,13 +41,7 @@ class SoakTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(server.child);
-        bot::BotOptions options;
-        options.server = server.address;
-        options.players = kPlayers;
-        options.clientPortBase = 0;
-        options.think = 0ms;
-        options.admin = true;
-        team = std::make_unique<bot::Team>(options);
+        team = std::make_unique<bot::Team>(teamOptions(server.address, kPlayers));
         ASSERT_EQ(team->join(), std::nullopt);
     }
     void TearDown() override {
@@ -101,16 +96,16 @@ TEST_F(SoakTest, EveryPushArrivesOnceAndInOrderAndTheServerStaysFlat) {
     EXPECT_EQ(votesSent, perDeal * kPlayers) << "one vote per player and deal";
     const std::vector<BotPlayer*> players = team->players();
     for (std::size_t i = 0; i < players.size(); ++i) {
+        SCOPED_TRACE(players[i]->name());
         const bot::PushTotals totals = players[i]->tally().totals();
-        const std::string& name = players[i]->name();
         // Each player hears of those who logged in after it.
-        EXPECT_EQ(totals.of(RequestCode::playerAdded), players.size() - 1 - i) << name;
-        EXPECT_EQ(totals.of(RequestCode::initNewDeal), perDeal) << name;
-        EXPECT_EQ(totals.of(RequestCode::play), perDeal) << name;
-        EXPECT_EQ(totals.of(RequestCode::openCards), perDeal) << name;
-        EXPECT_EQ(totals.of(RequestCode::cardElected), votesSent) << name << ": every vote";
-        EXPECT_EQ(totals.outOfOrder, 0U) << name;
-        EXPECT_EQ(totals.foreignToken + totals.undecodable, 0U) << name;
+        EXPECT_EQ(totals.of(RequestCode::playerAdded), players.size() - 1 - i);
+        EXPECT_EQ(totals.of(RequestCode::initNewDeal), perDeal);
+        EXPECT_EQ(totals.of(RequestCode::play), perDeal);
+        EXPECT_EQ(totals.of(RequestCode::openCards), perDeal);
+        EXPECT_EQ(totals.of(RequestCode::cardElected), votesSent) << "every vote";
+        EXPECT_EQ(totals.outOfOrder, 0U);
+        EXPECT_EQ(totals.foreignToken + totals.undecodable, 0U);
     }
 }
 

@@ -4,7 +4,6 @@
 #include <thread>
 
 #include "DealDriver.h"
-#include "FaultSupport.h"
 #include "Loopback.h"
 #include "ServerHarness.h"
 #include "Team.h"
@@ -12,8 +11,8 @@
 namespace tarvendo::fault {
 namespace {
 
+using namespace server::test;
 using bot::BotPlayer;
-using server::test::RunningServer;
 
 constexpr int kBots = 23;
 constexpr int kDeals = 30;
@@ -80,10 +79,9 @@ public:
 
 private:
     bool login() {
-        const Json body{{"player_name", "Slow"},
-                        {"game_name", "Sprint"},
-                        {"client_server_port", listener_.port}};
-        const std::optional<Answer> answer = line_.send(RequestCode::loginPlayer, body);
+        const std::optional<Answer> answer =
+            line_.send(RequestCode::loginPlayer,
+                       Json{{"player_name", "Slow"}, {"client_server_port", listener_.port}});
         if (!answer || answer->message != AnswerMessage::OK) {
             return false;
         }
@@ -101,13 +99,7 @@ private:
 
 TEST(StalledReaderTest, TheOthersGetEveryPushOfEveryDealWhileOnePlayerReadsNothing) {
     RunningServer server(cramped());
-    bot::BotOptions options;
-    options.server = server.address();
-    options.players = kBots;
-    options.clientPortBase = 0;
-    options.think = 0ms;
-    options.admin = true;
-    bot::Team team(options);
+    bot::Team team(teamOptions(server.address(), kBots));
     ASSERT_EQ(team.join(), std::nullopt);
     StalledPlayer slow(server.address());
     ASSERT_TRUE(slow.joined());
@@ -122,13 +114,13 @@ TEST(StalledReaderTest, TheOthersGetEveryPushOfEveryDealWhileOnePlayerReadsNothi
     ASSERT_EQ(report.problem, "");
     EXPECT_EQ(report.completed, kDeals);
     for (BotPlayer* player : team.players()) {
+        SCOPED_TRACE(player->name());
         const bot::PushTotals totals = player->tally().totals();
-        EXPECT_EQ(totals.of(RequestCode::initNewDeal), std::uint64_t(kDeals)) << player->name();
-        EXPECT_EQ(totals.of(RequestCode::play), std::uint64_t(kDeals)) << player->name();
-        EXPECT_EQ(totals.of(RequestCode::cardElected), std::uint64_t(kPlayers * kDeals))
-            << player->name();
-        EXPECT_EQ(totals.of(RequestCode::openCards), std::uint64_t(kDeals)) << player->name();
-        EXPECT_EQ(totals.outOfOrder, 0U) << player->name();
+        EXPECT_EQ(totals.of(RequestCode::initNewDeal), std::uint64_t(kDeals));
+        EXPECT_EQ(totals.of(RequestCode::play), std::uint64_t(kDeals));
+        EXPECT_EQ(totals.of(RequestCode::cardElected), std::uint64_t(kPlayers * kDeals));
+        EXPECT_EQ(totals.of(RequestCode::openCards), std::uint64_t(kDeals));
+        EXPECT_EQ(totals.outOfOrder, 0U);
     }
     EXPECT_EQ(slow.votes().sent, std::uint64_t(kDeals));
     EXPECT_EQ(slow.votes().refused, 0U);

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "DealDriver.h"
@@ -7,25 +8,19 @@
 namespace tarvendo::bot {
 namespace {
 
-using server::test::PushRecorder;
 using server::test::RunningServer;
 using server::test::TestPlayer;
+using ::testing::HasSubstr;
 using namespace std::chrono_literals;
 
 class BotTeamTest : public ::testing::Test {
 protected:
     BotOptions options(int players, bool admin) const {
-        BotOptions options;
-        options.server = server.address();
-        options.players = players;
-        options.clientPortBase = 0;
-        options.think = 0ms;
-        options.admin = admin;
-        return options;
+        return server::test::teamOptions(server.address(), players, admin);
     }
-    static DealReport lead(Team& team, int deals) {
+    static DealReport lead(BotPlayer& leader, Team& team, int deals) {
         return DealDriver(
-                   *team.admin(), team.players(), [] { return false; }, 5s)
+                   leader, team.players(), [] { return false; }, 5s)
             .run(deals);
     }
 
@@ -35,13 +30,14 @@ protected:
 TEST_F(BotTeamTest, AdminLeadsDealsAndEveryBotSeesEveryPush) {
     Team team(options(3, true));
     ASSERT_EQ(team.join(), std::nullopt);
-    const DealReport report = lead(team, 3);
+    const DealReport report = lead(*team.admin(), team, 3);
     EXPECT_EQ(report.problem, "");
     EXPECT_EQ(report.completed, 3);
     EXPECT_EQ(report.openLatencies.size(), 3U);
     for (BotPlayer* player : team.players()) {
+        SCOPED_TRACE(player->name());
         const PushTotals totals = player->tally().totals();
-        EXPECT_EQ(totals.of(RequestCode::initNewDeal), 3U) << player->name();
+        EXPECT_EQ(totals.of(RequestCode::initNewDeal), 3U);
         EXPECT_EQ(totals.of(RequestCode::play), 3U);
         EXPECT_EQ(totals.of(RequestCode::openCards), 3U);
         EXPECT_EQ(totals.of(RequestCode::cardElected), 9U);
@@ -49,8 +45,7 @@ TEST_F(BotTeamTest, AdminLeadsDealsAndEveryBotSeesEveryPush) {
         EXPECT_EQ(player->votes().sent, 3U);
         EXPECT_EQ(player->votes().refused, 0U);
     }
-    EXPECT_NE(team.summary().find("openCards=9 cardElected=27"), std::string::npos)
-        << team.summary();
+    EXPECT_THAT(team.summary(), HasSubstr("openCards=9 cardElected=27"));
 }
 
 TEST_F(BotTeamTest, FixedVoteIsWhatTheOthersSee) {
@@ -60,8 +55,8 @@ TEST_F(BotTeamTest, FixedVoteIsWhatTheOthersSee) {
     ASSERT_EQ(team.join(), std::nullopt);
     TestPlayer watcher(server.address());
     watcher.join(RequestCode::loginPlayer, "Watcher");
-    team.players().front()->line().send(RequestCode::initNewDeal, Json{{"title", "T"}});
-    team.players().front()->line().send(RequestCode::play);
+    team.admin()->line().send(RequestCode::initNewDeal, Json{{"title", "T"}});
+    team.admin()->line().send(RequestCode::play);
     EXPECT_TRUE(watcher.pushes.waitForPush(RequestCode::cardElected, "Bot1"));
     EXPECT_TRUE(watcher.pushes.waitForPush(RequestCode::cardElected, "Bot2"));
     for (const Request& push : watcher.pushes.waitFor(10, 100ms)) {
@@ -82,22 +77,14 @@ TEST_F(BotTeamTest, LeavingLogsEveryoneOut) {
     EXPECT_TRUE(server.log.contains("logout \"Bot2\" OK"));
 }
 
-TEST_F(BotTeamTest, JoinReportsARefusedLogin) {
-    Team team(options(1, false));  // no admin in the game yet
-    const std::optional<std::string> problem = team.join();
-    ASSERT_TRUE(problem);
-    EXPECT_NE(problem->find("adminNotLoggedIn"), std::string::npos) << *problem;
-}
-
-TEST_F(BotTeamTest, DealsEndWithTheReasonWhenTheServerRefuses) {
+TEST_F(BotTeamTest, RefusalsEndTheJoinAndTheDealsWithTheirReason) {
+    Team early(options(1, false));  // no admin in the game yet
+    EXPECT_THAT(early.join().value_or(""), HasSubstr("adminNotLoggedIn"));
     TestPlayer admin(server.address());
     admin.join(RequestCode::loginAdmin, "Ann");
     Team team(options(1, false));
     ASSERT_EQ(team.join(), std::nullopt);
-    BotPlayer& notAdmin = *team.players().front();
-    const DealReport report = DealDriver(
-                                  notAdmin, team.players(), [] { return false; }, 1s)
-                                  .run(2);
+    const DealReport report = lead(*team.players().front(), team, 2);  // not the admin
     EXPECT_EQ(report.completed, 0);
     EXPECT_EQ(report.problem, "initNewDeal: error");
 }

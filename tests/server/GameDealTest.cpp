@@ -4,9 +4,6 @@
 namespace tarvendo::server::test {
 namespace {
 
-using Code = RequestCode;
-using Message = AnswerMessage;
-
 class GameDealTest : public ThreePlayerGameTest {
 protected:
     Outcome startDeal(const std::string& title = "Login page") {
@@ -15,14 +12,7 @@ protected:
     Outcome elect(const std::string& token, const std::string& name, const std::string& symbol) {
         return ask(Code::cardElected, token, Json{{"player_name", name}, {"symbol", symbol}});
     }
-    void expectToEveryone(const Outcome& outcome, RequestCode code, const Json& body) {
-        ASSERT_EQ(recipientsOf(outcome), (std::vector<std::string>{ann, bob, cid}));
-        for (const Push& push : outcome.pushes) {
-            EXPECT_EQ(push.request.request, code);
-            EXPECT_EQ(push.request.token, push.recipient);
-            EXPECT_EQ(bodyOf(push.request), body);
-        }
-    }
+    std::vector<std::string> everyone() const { return {ann, bob, cid}; }
 };
 
 TEST_F(GameDealTest, RequestsWithoutAnIssuedTokenAreRefused) {
@@ -33,61 +23,58 @@ TEST_F(GameDealTest, RequestsWithoutAnIssuedTokenAreRefused) {
     }
 }
 
-TEST_F(GameDealTest, DealIsPushedToEveryoneWithTheirOwnToken) {
-    const Outcome outcome = startDeal("  Login page ");
-    EXPECT_EQ(outcome.answer.message, Message::OK);
-    EXPECT_EQ(outcome.answer.code, 0);
-    expectToEveryone(outcome, Code::initNewDeal, Json{{"title", "Login page"}});
+TEST_F(GameDealTest, EveryStepOfTheAdminIsPushedToEveryone) {
+    const Outcome deal = startDeal("  Login page ");
+    EXPECT_EQ(deal.answer.message, Message::OK);
+    EXPECT_EQ(deal.answer.code, 0);
+    expectPushes(deal, everyone(), Code::initNewDeal, Json{{"title", "Login page"}});
+    expectPushes(ask(Code::play, ann), everyone(), Code::play, std::nullopt);
+    expectPushes(ask(Code::openCards, ann), everyone(), Code::openCards, std::nullopt);
 }
 
-TEST_F(GameDealTest, DealNeedsANonBlankTitle) {
-    for (const Json& body : {Json{{"title", " "}}, Json{{"title", 3}}, Json::object()}) {
-        const Outcome outcome = ask(Code::initNewDeal, ann, body);
-        EXPECT_EQ(outcome.answer.message, Message::invalidData) << body.dump();
+TEST_F(GameDealTest, RefusedRequestsPushNothing) {
+    struct Case {
+        Code code;
+        bool byAdmin;
+        std::optional<Json> body;
+        Message expected;
+    };
+    const Case cases[] = {
+        {Code::initNewDeal, false, Json{{"title", "Mine"}}, Message::error},
+        {Code::play, false, std::nullopt, Message::error},
+        {Code::openCards, false, std::nullopt, Message::error},
+        {Code::initNewDeal, true, Json{{"title", " "}}, Message::invalidData},
+        {Code::initNewDeal, true, Json{{"title", 3}}, Message::invalidData},
+        {Code::initNewDeal, true, Json::object(), Message::invalidData},
+        {Code::initNewDeal, true, std::nullopt, Message::invalidData},
+        // Pushes from the server are not requests.
+        {Code::playerAdded, false, Json{{"player_name", "X"}}, Message::unknownRequest},
+        {Code::playerRemoved, false, Json{{"player_name", "X"}}, Message::unknownRequest},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(name(c.code)) + " " + (c.body ? c.body->dump() : ""));
+        const Outcome outcome = ask(c.code, c.byAdmin ? ann : bob, c.body);
+        EXPECT_EQ(outcome.answer.message, c.expected);
         EXPECT_TRUE(outcome.pushes.empty());
     }
-    EXPECT_EQ(ask(Code::initNewDeal, ann).answer.message, Message::invalidData);
 }
 
-TEST_F(GameDealTest, OnlyTheAdminLeadsTheDeal) {
-    for (const Code code : {Code::initNewDeal, Code::play, Code::openCards}) {
-        const Outcome outcome = ask(code, bob, Json{{"title", "Mine"}});
-        EXPECT_EQ(outcome.answer.message, Message::error) << name(code);
-        EXPECT_TRUE(outcome.pushes.empty());
-    }
-}
-
-TEST_F(GameDealTest, PlayAndOpenArePushedWithoutBody) {
-    startDeal();
-    expectToEveryone(ask(Code::play, ann), Code::play, Json());
-    expectToEveryone(ask(Code::openCards, ann), Code::openCards, Json());
-}
-
-TEST_F(GameDealTest, ElectionIsAcceptedFromPlayOnAndPushedToEveryone) {
+TEST_F(GameDealTest, VotingIsOpenFromPlayUntilTheNextDeal) {
     EXPECT_EQ(elect(bob, "Bob", "5").answer.message, Message::error);  // no deal yet
     startDeal();
     EXPECT_EQ(elect(bob, "Bob", "5").answer.message, Message::error);  // not playing yet
     ask(Code::play, ann);
-    const Outcome outcome = elect(bob, "Bob", "½");
-    EXPECT_EQ(outcome.answer.message, Message::OK);
-    expectToEveryone(outcome, Code::cardElected, Json{{"player_name", "Bob"}, {"symbol", "½"}});
-}
-
-TEST_F(GameDealTest, LateVoterIsAcceptedAfterOpening) {
-    startDeal();
-    ask(Code::play, ann);
+    const Outcome vote = elect(bob, "Bob", "½");
+    EXPECT_EQ(vote.answer.message, Message::OK);
+    expectPushes(vote, everyone(), Code::cardElected,
+                 Json{{"player_name", "Bob"}, {"symbol", "½"}});
     ask(Code::openCards, ann);
-    EXPECT_EQ(elect(cid, "Cid", "∞").answer.message, Message::OK);
-}
-
-TEST_F(GameDealTest, NewDealClosesTheVoting) {
-    startDeal();
-    ask(Code::play, ann);
+    EXPECT_EQ(elect(cid, "Cid", "∞").answer.message, Message::OK);  // a late voter
     startDeal("Next");
     EXPECT_EQ(elect(bob, "Bob", "8").answer.message, Message::error);
 }
 
-TEST_F(GameDealTest, ElectionMustNameTheTokensOwnPlayerAndACardOfTheDeck) {
+TEST_F(GameDealTest, VoteMustNameItsOwnPlayerAndACardOfTheDeck) {
     startDeal();
     ask(Code::play, ann);
     EXPECT_EQ(elect(bob, "Cid", "8").answer.message, Message::invalidData);
@@ -97,14 +84,6 @@ TEST_F(GameDealTest, ElectionMustNameTheTokensOwnPlayerAndACardOfTheDeck) {
     EXPECT_EQ(ask(Code::cardElected, bob).answer.message, Message::invalidData);
     for (const std::string_view symbol : kDeckSymbols) {
         EXPECT_EQ(elect(bob, "Bob", std::string(symbol)).answer.message, Message::OK) << symbol;
-    }
-}
-
-TEST_F(GameDealTest, PushesFromTheServerAreNotRequests) {
-    for (const Code code : {Code::playerAdded, Code::playerRemoved}) {
-        const Outcome outcome = ask(code, bob, Json{{"player_name", "X"}});
-        EXPECT_EQ(outcome.answer.message, Message::unknownRequest);
-        EXPECT_TRUE(outcome.pushes.empty());
     }
 }
 

@@ -4,7 +4,6 @@
 
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "Game.h"
@@ -12,15 +11,17 @@
 
 namespace tarvendo::server::test {
 
-Request makeRequest(RequestCode code, std::optional<std::string> token = std::nullopt,
+using Code = RequestCode;
+using Message = AnswerMessage;
+
+Request makeRequest(Code code, std::optional<std::string> token = std::nullopt,
                     const std::optional<Json>& body = std::nullopt);
 Json loginBody(const std::string& name, const std::string& gameName = "Sprint",
                std::int64_t port = 51000);
-// The request's body as JSON; null when it has none.
-Json bodyOf(const Request& request);
-Json dataOf(const Answer& answer);
-// Recipient tokens of the pushes, in order.
-std::vector<std::string> recipientsOf(const Outcome& outcome);
+// Expects one push to each recipient, in order, each with the recipient's own
+// token; `body` absent for a push without one.
+void expectPushes(const Outcome& outcome, const std::vector<std::string>& recipients, Code code,
+                  const std::optional<Json>& body);
 
 // A game of at most four players with predictable tokens: "token-" + name.
 class GameTest : public ::testing::Test {
@@ -28,13 +29,13 @@ protected:
     Game game{4};
 
     // Reviews and admits a login; the outcome of whichever step decided.
-    Outcome login(RequestCode code, const Json& body, const std::string& token);
-    Outcome login(RequestCode code, const std::string& name) {
+    Outcome login(Code code, const Json& body, const std::string& token);
+    Outcome login(Code code, const std::string& name) {
         return login(code, loginBody(name), "token-" + name);
     }
     // Seats a player who must be accepted; its token.
-    std::string seat(RequestCode code, const std::string& name);
-    Outcome ask(RequestCode code, const std::string& token,
+    std::string seat(Code code, const std::string& name);
+    Outcome ask(Code code, const std::string& token,
                 const std::optional<Json>& body = std::nullopt) {
         return game.handle(makeRequest(code, token, body));
     }
@@ -44,9 +45,9 @@ protected:
 class ThreePlayerGameTest : public GameTest {
 protected:
     void SetUp() override {
-        ann = seat(RequestCode::loginAdmin, "Ann");
-        bob = seat(RequestCode::loginPlayer, "Bob");
-        cid = seat(RequestCode::loginPlayer, "Cid");
+        ann = seat(Code::loginAdmin, "Ann");
+        bob = seat(Code::loginPlayer, "Bob");
+        cid = seat(Code::loginPlayer, "Cid");
     }
 
     std::string ann, bob, cid;

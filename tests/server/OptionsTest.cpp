@@ -7,41 +7,25 @@ namespace tarvendo {
 namespace {
 
 using server::CommandAction;
+using server::parseServerCommand;
+using Line = std::vector<std::string>;
 
-TEST(ServerOptionsTest, DefaultsServeTheUsualPortAndAdvertise) {
-    const server::ServerCommand command = server::parseServerCommand({});
-    EXPECT_EQ(command.action, CommandAction::run);
-    EXPECT_EQ(command.options.port, 50000);
-    EXPECT_TRUE(command.options.advertise);
-    EXPECT_EQ(command.options.maxPlayers, 24U);
-}
-
-TEST(ServerOptionsTest, ReadsEveryOption) {
+TEST(ServerOptionsTest, DefaultsAndEveryOption) {
+    const server::ServerOptions defaults = parseServerCommand({}).options;
+    EXPECT_EQ(defaults.port, 50000);
+    EXPECT_TRUE(defaults.advertise);
+    EXPECT_EQ(defaults.maxPlayers, 24U);
     const server::ServerCommand command =
-        server::parseServerCommand({"--port", "0", "--no-advertise", "--max-players", "3"});
+        parseServerCommand({"--port", "0", "--no-advertise", "--max-players", "3"});
     EXPECT_EQ(command.action, CommandAction::run);
     EXPECT_EQ(command.options.port, 0);
     EXPECT_FALSE(command.options.advertise);
     EXPECT_EQ(command.options.maxPlayers, 3U);
-    EXPECT_EQ(server::parseServerCommand({"--version"}).action, CommandAction::showVersion);
-    EXPECT_EQ(server::parseServerCommand({"--help"}).action, CommandAction::showHelp);
+    EXPECT_EQ(parseServerCommand({"--version"}).action, CommandAction::showVersion);
+    EXPECT_EQ(parseServerCommand({"--help"}).action, CommandAction::showHelp);
 }
 
-TEST(ServerOptionsTest, BadValuesFailWithAReason) {
-    const std::vector<std::vector<std::string>> lines = {{"--port"},
-                                                         {"--port", "65536"},
-                                                         {"--port", "12ab"},
-                                                         {"--max-players", "0"},
-                                                         {"--max-players", "-3"},
-                                                         {"--frobnicate"}};
-    for (const auto& line : lines) {
-        const server::ServerCommand command = server::parseServerCommand(line);
-        EXPECT_EQ(command.action, CommandAction::fail) << line.front();
-        EXPECT_FALSE(command.error.empty());
-    }
-}
-
-TEST(BotOptionsTest, ReadsADemoLine) {
+TEST(BotOptionsTest, ReadsADemoLineAndRandomVoteIsTheDefault) {
     const bot::BotCommand command =
         bot::parseBotCommand({"--server", "127.0.0.1:50000", "--players", "3", "--name-prefix", "P",
                               "--vote", "13", "--think-ms", "0", "--admin", "--deals", "2",
@@ -57,17 +41,24 @@ TEST(BotOptionsTest, ReadsADemoLine) {
     EXPECT_EQ(options.deals, 2);
     EXPECT_EQ(options.clientPortBase, 0);
     EXPECT_EQ(options.duration, std::chrono::seconds(9));
+    EXPECT_FALSE(
+        bot::parseBotCommand({"--server", "localhost:1", "--players", "1", "--vote", "random"})
+            .options.vote);
 }
 
-TEST(BotOptionsTest, RandomVoteIsTheDefault) {
-    const bot::BotCommand command =
-        bot::parseBotCommand({"--server", "localhost:1", "--players", "1", "--vote", "random"});
-    ASSERT_EQ(command.action, CommandAction::run) << command.error;
-    EXPECT_FALSE(command.options.vote);
-}
-
-TEST(BotOptionsTest, IncompleteOrWrongLinesFail) {
-    const std::vector<std::vector<std::string>> lines = {
+TEST(OptionsTest, BadLinesFailWithAReason) {
+    const Line serverLines[] = {{"--port"},
+                                {"--port", "65536"},
+                                {"--port", "12ab"},
+                                {"--max-players", "0"},
+                                {"--max-players", "-3"},
+                                {"--frobnicate"}};
+    for (const Line& line : serverLines) {
+        const server::ServerCommand command = parseServerCommand(line);
+        EXPECT_EQ(command.action, CommandAction::fail) << line.back();
+        EXPECT_FALSE(command.error.empty());
+    }
+    const Line botLines[] = {
         {"--players", "2"},
         {"--server", "127.0.0.1:50000"},
         {"--server", "127.0.0.1", "--players", "2"},
@@ -76,7 +67,7 @@ TEST(BotOptionsTest, IncompleteOrWrongLinesFail) {
         {"--server", "127.0.0.1:1", "--players", "2", "--deals", "3"},
         {"--server", "127.0.0.1:1", "--players", "2", "--client-port-base", "65535"},
     };
-    for (const auto& line : lines) {
+    for (const Line& line : botLines) {
         const bot::BotCommand command = bot::parseBotCommand(line);
         EXPECT_EQ(command.action, CommandAction::fail) << line.back();
         EXPECT_FALSE(command.error.empty());

@@ -8,16 +8,11 @@ namespace tarvendo::server::test {
 
 bool RecordingLog::contains(const std::string& text, std::chrono::milliseconds limit) const {
     std::unique_lock lock(mutex_);
-    return written_.wait_for(lock, limit, [&] { return holds(text); });
-}
-
-bool RecordingLog::holds(const std::string& text) const {
-    for (const std::string& line : lines_) {
-        if (line.find(text) != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
+    return written_.wait_for(lock, limit, [&] {
+        return std::any_of(lines_.begin(), lines_.end(), [&](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        });
+    });
 }
 
 void RecordingLog::write(std::string_view line) {
@@ -134,6 +129,48 @@ void TestPlayer::join(RequestCode code, const std::string& name) {
     const std::optional<Answer> answer = client.login(code, name, pushes.port());
     ASSERT_TRUE(answer);
     ASSERT_EQ(answer->message, AnswerMessage::OK) << answer->info.value_or("");
+}
+
+ServerProcess startServerProgram() {
+    ServerProcess server{
+        bot::ChildProcess::start(TARVENDO_SERVER_PROGRAM, {"--port", "0", "--no-advertise"}), {}};
+    const std::optional<int> port =
+        server.child ? bot::listeningPort(*server.child, 10s) : std::nullopt;
+    if (!port) {
+        server.child.reset();
+    }
+    server.address = Address{"127.0.0.1", port.value_or(0)};
+    return server;
+}
+
+std::unique_ptr<bot::ChildProcess> startBotProgram(const Address& server, int players,
+                                                   const std::vector<std::string>& options) {
+    std::vector<std::string> arguments{"--server",
+                                       server.address + ":" + std::to_string(server.port),
+                                       "--players", std::to_string(players)};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    return bot::ChildProcess::start(TARVENDO_BOT_PROGRAM, arguments);
+}
+
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+bot::BotOptions teamOptions(const Address& server, int players, bool admin) {
+    bot::BotOptions options;
+    options.server = server;
+    options.players = players;
+    options.clientPortBase = 0;
+    options.think = std::chrono::milliseconds(0);
+    options.admin = admin;
+    return options;
 }
 
 Json bodyJson(const Request& request) {

@@ -2,7 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include <condition_variable>
 #include "Address.h"
 #include "Answer.h"
-
+#include "BotOptions.h"
+#include "ChildProcess.h"
 #include "EventLog.h"
 #include "Frame.h"
 #include "GameServer.h"
@@ -24,6 +24,8 @@
 namespace tarvendo::server::test {
 
 using namespace std::chrono_literals;
+using Code = RequestCode;
+using Message = AnswerMessage;
 
 // Keeps the event lines instead of printing them.
 class RecordingLog : public EventLog {
@@ -35,8 +37,6 @@ protected:
     void write(std::string_view line) override;
 
 private:
-    bool holds(const std::string& text) const;  // with mutex_ held
-
     mutable std::mutex mutex_;  // guards lines_
     mutable std::condition_variable written_;
     std::vector<std::string> lines_;
@@ -71,9 +71,9 @@ public:
     // Stops listening and drops the game server's push connection.
     void hangUp();
 
+private:
     void keep(Request push);
 
-private:
     class Delegate;
     std::shared_ptr<Delegate> delegate_;
     std::shared_ptr<Server> server_;
@@ -108,6 +108,22 @@ struct TestPlayer {
     PushRecorder pushes;
     TestClient client;
 };
+
+// A tarvendo-server child on a kernel-chosen port, as an operator runs it;
+// absent child when it does not start or never reports its port.
+struct ServerProcess {
+    std::unique_ptr<bot::ChildProcess> child;
+    Address address;
+};
+ServerProcess startServerProgram();
+// A tarvendo-bot child playing against the server; null when it cannot start.
+std::unique_ptr<bot::ChildProcess> startBotProgram(const Address& server, int players,
+                                                   const std::vector<std::string>& options = {});
+// Polls the condition until it holds or the limit passes.
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s);
+
+// A team of bots against the server: any ports, no think time.
+bot::BotOptions teamOptions(const Address& server, int players, bool admin = true);
 
 Json bodyJson(const Request& request);
 ByteBuffer frameBytes(std::int32_t length, const std::string& payload = {});
