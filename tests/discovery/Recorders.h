@@ -2,11 +2,9 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstddef>
 #include <mutex>
 #include <ostream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "Address.h"
@@ -21,8 +19,6 @@ inline void PrintTo(const Address& address, std::ostream* out) {
 
 namespace test {
 
-using namespace std::chrono_literals;
-
 // Values a handler delivers on the Avahi thread, for the test thread to
 // wait for and inspect.
 template <class T>
@@ -35,21 +31,16 @@ public:
         }
         changed_.notify_all();
     }
-
-    bool waitForCount(std::size_t count, std::chrono::milliseconds timeout = 5s) {
+    bool waitForCount(std::size_t count,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, timeout, [&] { return values_.size() >= count; });
     }
-
     std::vector<T> values() const {
         std::lock_guard lock(mutex_);
         return values_;
     }
-
-    std::size_t size() const {
-        std::lock_guard lock(mutex_);
-        return values_.size();
-    }
+    std::size_t size() const { return values().size(); }
 
 private:
     mutable std::mutex mutex_;
