@@ -1,15 +1,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <thread>
-
 #include "ClientTestSupport.h"
 #include "Exchange.h"
-#include "Frame.h"
 #include "GameServerConnection.h"
 #include "LoginWindowController.h"
 #include "NotificationCenter.h"
@@ -19,64 +15,11 @@
 namespace tarvendo::client {
 namespace {
 
-using test::AlertRecorder;
+const QString kInvalidAddress =
+    "Invalid server address / Try to enter valid server address or exit.";
 
-// A game server that answers every login with the answer given, on one
-// connection at a time, and records the login data it received.
-class LoginServer {
-public:
-    explicit LoginServer(Answer answer) : answer_(std::move(answer)) {
-        worker_ = std::thread([this] {
-            while (std::shared_ptr<Socket> connection = test::acceptOne(listener_, 2000)) {
-                keep(connection);
-                while (const std::optional<ByteBuffer> frame = readFrame(*connection)) {
-                    record(*frame);
-                    writeFrame(*connection, *answer_.json());
-                }
-                if (done_) {
-                    return;
-                }
-            }
-        });
-    }
-    ~LoginServer() {
-        done_ = true;
-        listener_.socket->shutdown();
-        {
-            const std::lock_guard lock(mutex_);
-            if (connection_) {
-                connection_->shutdown();
-            }
-        }
-        worker_.join();
-    }
-    Address address() const { return {"127.0.0.1", listener_.port}; }
-    std::vector<Request> requests() {
-        const std::lock_guard lock(mutex_);
-        return requests_;
-    }
-
-private:
-    void keep(std::shared_ptr<Socket> connection) {
-        const std::lock_guard lock(mutex_);
-        connection_ = std::move(connection);
-    }
-    void record(const ByteBuffer& frame) {
-        const std::lock_guard lock(mutex_);
-        requests_.push_back(*Request::usingJson(frame));
-    }
-
-    const Answer answer_;
-    test::Listener listener_ = test::makeListener();
-    std::mutex mutex_;
-    std::vector<Request> requests_;       // guarded by mutex_
-    std::shared_ptr<Socket> connection_;  // guarded by mutex_
-    std::atomic<bool> done_{false};
-    std::thread worker_;
-};
-
-Answer okAnswer(std::optional<ByteBuffer> names) {
-    return Answer{0, AnswerMessage::OK, "tok-1", "Sprint 12", std::move(names)};
+Answer okAnswer(const char* names) {
+    return Answer{0, AnswerMessage::OK, "tok-1", "Sprint 12", ByteBuffer::fromText(names)};
 }
 
 class LoginWindowTest : public ::testing::Test {
@@ -94,10 +37,11 @@ protected:
             posted.push_back("playerDidAdd:" +
                              n.userInfo.get<std::string>("player_name").value_or("?"));
         });
-        observer.registerEvent(Event::loginSuccess,
-                               [this](const Notification&) { posted.push_back("loginSuccess"); });
-        observer.registerEvent(Event::loginFailed,
-                               [this](const Notification&) { posted.push_back("loginFailed"); });
+        for (const auto& [event, name] : {std::pair{Event::loginSuccess, "loginSuccess"},
+                                          std::pair{Event::loginFailed, "loginFailed"}}) {
+            observer.registerEvent(
+                event, [this, name](const Notification&) { posted.emplace_back(name); });
+        }
     }
     void TearDown() override {
         observer.removeObservers();
@@ -114,46 +58,44 @@ protected:
         field<QLineEdit>("serverAddress")->setText(address);
         field<QLineEdit>("serverPort")->setText(port);
     }
-    void fillFor(const LoginServer& server, const QString& name) {
+    void logInTo(const QString& name) {
         fill(name, "127.0.0.1", QString::number(server.address().port));
+        window.okDidClick();
     }
-    QStringList alertMessages() const {
-        QStringList messages;
-        for (const auto& alert : alerts.alerts()) {
-            messages << alert.message + " / " + alert.informative;
-        }
-        return messages;
+    Json sentData(std::size_t request) {
+        return Json::parse(server.requests().at(request).data->text());
+    }
+    QString lastAlert() const {
+        const auto& alert = alerts.alerts().back();
+        return alert.message + " / " + alert.informative;
     }
 
-    AlertRecorder alerts;
+    test::AlertRecorder alerts;
+    test::SubstituteGameServer server;
     LoginWindowController window{51000};
     EventObserver observer;
     std::vector<std::string> posted;
 };
 
-TEST_F(LoginWindowTest, FirstActivationShowsManualModeWithTheStoredAddress) {
+TEST_F(LoginWindowTest, FirstActivationShowsManualModeWithTheStoredOrPresetAddress) {
     EXPECT_EQ(field<QLineEdit>("serverAddress")->text(), "10.1.2.3");
     EXPECT_EQ(field<QLineEdit>("serverPort")->text(), "50000");
     EXPECT_TRUE(field<QLineEdit>("gameName")->isReadOnly());
     EXPECT_TRUE(field<QLineEdit>("gameName")->text().isEmpty());
     EXPECT_FALSE(field<QComboBox>("serversPopup")->isVisible());
     EXPECT_EQ(window.focusWidget(), field<QLineEdit>("userName"));
-}
 
-TEST_F(LoginWindowTest, PresetAddressStandsInForTheStoredOne) {
     LoginWindowController preset(51000, QString("127.0.0.1"));
     preset.show();
     EXPECT_EQ(preset.findChild<QLineEdit*>("serverAddress")->text(), "127.0.0.1");
     EXPECT_EQ(storedServerAddress(), "10.1.2.3") << "the stored address is left alone";
 }
 
-TEST_F(LoginWindowTest, NamesAreCapitalisedAsTyped) {
+TEST_F(LoginWindowTest, NamesAreCapitalisedAsTypedAndAdminMovesTheFocus) {
     QLineEdit* name = field<QLineEdit>("userName");
     QTest::sendKeyEvent(QTest::Press, name, Qt::Key_Eacute, QString("é"), Qt::NoModifier);
     QTest::keyClicks(name, "va");
     EXPECT_EQ(name->text(), "Éva");
-    name->clear();
-    EXPECT_EQ(name->text(), "");
     field<QCheckBox>("adminCheckBox")->setChecked(true);
     EXPECT_EQ(window.focusWidget(), field<QLineEdit>("gameName"));
     QTest::keyClicks(field<QLineEdit>("gameName"), "sprint");
@@ -163,47 +105,42 @@ TEST_F(LoginWindowTest, NamesAreCapitalisedAsTyped) {
 }
 
 TEST_F(LoginWindowTest, ChecksRunInOrderAndStopAtTheFirstFailure) {
+    const QString emptyName = "Player's name is empty. / Without name you can't start to play.";
     const std::vector<std::pair<QStringList, QString>> cases = {
-        {{"", "192.168.1.300", "50000"},
-         "Invalid server address / Try to enter valid server address or exit."},
-        {{"", "server.local", "50000"},
-         "Invalid server address / Try to enter valid server address or exit."},
-        {{"", "127.0.0.1", "port"},
-         "Invalid server address / Try to enter valid server address or exit."},
-        {{"", "127.0.0.1", ""},
-         "Invalid server address / Try to enter valid server address or exit."},
-        {{"", "127.0.0.1", "70000"},
-         "Invalid server address / Try to enter valid server address or exit."},
-        {{"  ", "127.0.0.1", "50000"},
-         "Player's name is empty. / Without name you can't start to play."},
+        {{"", "192.168.1.300", "50000"}, kInvalidAddress},
+        {{"", "server.local", "50000"}, kInvalidAddress},
+        {{"", "127.0.0.1", "port"}, kInvalidAddress},
+        {{"", "127.0.0.1", ""}, kInvalidAddress},
+        {{"", "127.0.0.1", "70000"}, kInvalidAddress},
+        {{"  ", "127.0.0.1", "50000"}, emptyName},
     };
     for (const auto& [form, expected] : cases) {
+        SCOPED_TRACE(form.join("|").toStdString());
         const std::size_t before = alerts.alerts().size();
         fill(form[0], form[1], form[2]);
         window.okDidClick();
-        ASSERT_EQ(alerts.alerts().size(), before + 1) << form.join("|").toStdString();
-        EXPECT_EQ(alertMessages().back(), expected);
+        ASSERT_EQ(alerts.alerts().size(), before + 1);
+        EXPECT_EQ(lastAlert(), expected);
     }
     EXPECT_EQ(window.focusWidget(), field<QLineEdit>("userName"));
     field<QCheckBox>("adminCheckBox")->setChecked(true);
     fill("Ann", "127.0.0.1", "50000");
     window.okDidClick();
-    EXPECT_EQ(alertMessages().back(),
+    EXPECT_EQ(lastAlert(),
               "No game name given. / As admin you have to enter the name of the game.");
+
+    fill("Ann", "127.0.0.1", QString::number(test::makeListener().port));  // closed again
+    field<QLineEdit>("gameName")->setText("Sprint");
+    window.okDidClick();
+    EXPECT_EQ(lastAlert(),
+              "Can't connect to the server. / Correct server data and try again, or exit");
+    EXPECT_FALSE(isConnectedToServer.load());
     EXPECT_TRUE(posted.empty());
 }
 
-TEST_F(LoginWindowTest, UnreachableServerIsReported) {
-    const std::int32_t closedPort = test::makeListener().port;
-    fill("Ann", "127.0.0.1", QString::number(closedPort));
-    window.okDidClick();
-    EXPECT_EQ(
-        alertMessages(),
-        QStringList{"Can't connect to the server. / Correct server data and try again, or exit"});
-    EXPECT_FALSE(isConnectedToServer.load());
-}
-
-TEST_F(LoginWindowTest, RefusalsShowTheirAlerts) {
+// Every attempt after the first reuses the connection, whatever the form now
+// names, and stores the address the form names.
+TEST_F(LoginWindowTest, RefusalsShowTheirAlertsAndLaterAttemptsReuseTheConnection) {
     const std::vector<std::pair<AnswerMessage, QString>> cases = {
         {AnswerMessage::adminNotLoggedIn, "Can't start the game. / No admin for the game."},
         {AnswerMessage::adminAlreadyLoggenIn,
@@ -212,61 +149,54 @@ TEST_F(LoginWindowTest, RefusalsShowTheirAlerts) {
          "Can't login with this name. / This name is already in use."},
         {AnswerMessage::invalidData, ""},
     };
-    for (const auto& [message, expected] : cases) {
-        LoginServer server(Answer{3, message, "", {}, {}});
+    for (std::size_t attempt = 0; attempt < cases.size(); ++attempt) {
+        const auto& [message, expected] = cases[attempt];
+        SCOPED_TRACE(attempt);
+        server.answerNext(message, 3);
         const std::size_t before = alerts.alerts().size();
-        fillFor(server, "Ann");
-        window.okDidClick();
-        EXPECT_EQ(alerts.alerts().size(), before + (expected.isEmpty() ? 0 : 1));
-        if (!expected.isEmpty()) {
-            EXPECT_EQ(alertMessages().back(), expected);
+        if (attempt == 0) {
+            logInTo("Ann");
+            EXPECT_EQ(storedServerAddress(), "127.0.0.1");
+        } else {
+            fill("Bob", "127.0.0.2", "1");
+            window.okDidClick();
         }
-        closeGameServerConnection();
+        ASSERT_EQ(alerts.alerts().size(), before + (expected.isEmpty() ? 0 : 1));
+        if (!expected.isEmpty()) {
+            EXPECT_EQ(lastAlert(), expected);
+        }
     }
+    EXPECT_EQ(server.requests().size(), cases.size());
+    EXPECT_EQ(storedServerAddress(), "127.0.0.2");
     EXPECT_TRUE(posted.empty());
     EXPECT_FALSE(Shared::token().has_value());
 }
 
-TEST_F(LoginWindowTest, SecondAttemptReusesTheConnectionAndStoresTheNewAddress) {
-    LoginServer server(Answer{3, AnswerMessage::userNameAlreadyInUse, "", {}, {}});
-    fillFor(server, "Ann");
-    window.okDidClick();
-    EXPECT_EQ(storedServerAddress(), "127.0.0.1");
-    fill("Bob", "127.0.0.2", "1");  // the connection made before is used
-    window.okDidClick();
-    ASSERT_EQ(server.requests().size(), 2U);
-    EXPECT_EQ(storedServerAddress(), "127.0.0.2");
-    EXPECT_EQ(alerts.alerts().size(), 2U);
-}
-
 TEST_F(LoginWindowTest, SuccessfulPlayerLoginFillsTheSessionAndAnnouncesPlayers) {
-    LoginServer server(okAnswer(ByteBuffer::fromText(R"(["Ann","Bob"])")));
-    fillFor(server, "  Ann \n");
-    window.okDidClick();
+    server.answerNext(okAnswer(R"(["Ann","Bob"])"));
+    logInTo("  Ann \n");
     EXPECT_EQ(posted,
               (std::vector<std::string>{"playerDidAdd:Ann", "playerDidAdd:Bob", "loginSuccess"}));
     EXPECT_EQ(Shared::token(), "tok-1");
     EXPECT_EQ(Shared::gameName(), "Sprint 12");
     EXPECT_EQ(Shared::playerName(), "Ann");
     EXPECT_FALSE(Shared::isAdmin());
-    const std::vector<Request> requests = server.requests();
-    ASSERT_EQ(requests.size(), 1U);
-    EXPECT_EQ(requests[0].request, RequestCode::loginPlayer);
-    EXPECT_FALSE(requests[0].token.has_value());
-    EXPECT_EQ(Json::parse(requests[0].data->text()),
+    ASSERT_EQ(server.requests().size(), 1U);
+    EXPECT_EQ(server.requests()[0].request, RequestCode::loginPlayer);
+    EXPECT_FALSE(server.requests()[0].token.has_value());
+    EXPECT_EQ(sentData(0),
               (Json{{"player_name", "Ann"}, {"game_name", ""}, {"client_server_port", 51000}}));
 }
 
 TEST_F(LoginWindowTest, AdminLoginSendsTheGameNameAndIgnoresOddPlayerLists) {
-    LoginServer server(okAnswer(ByteBuffer::fromText(R"(["Ann",5])")));
+    server.answerNext(okAnswer(R"(["Ann",5])"));
     field<QCheckBox>("adminCheckBox")->setChecked(true);
-    fillFor(server, "Ann");
     field<QLineEdit>("gameName")->setText("Sprint 12 ");
-    window.okDidClick();
+    logInTo("Ann");
     EXPECT_EQ(posted, std::vector<std::string>{"loginSuccess"});
     EXPECT_TRUE(Shared::isAdmin());
     EXPECT_EQ(server.requests().at(0).request, RequestCode::loginAdmin);
-    EXPECT_EQ(Json::parse(server.requests().at(0).data->text())["game_name"], "Sprint 12");
+    EXPECT_EQ(sentData(0)["game_name"], "Sprint 12");
 }
 
 TEST_F(LoginWindowTest, EscapeAndCancelPostLoginFailed) {
@@ -280,8 +210,7 @@ TEST_F(LoginWindowTest, DiscoveryResultsFillThePopupAndItsPort) {
     QComboBox* popup = field<QComboBox>("serversPopup");
     EXPECT_EQ(popup->currentText(), "No data");
     window.okDidClick();
-    EXPECT_EQ(alertMessages().back(),
-              "Invalid server address / Try to enter valid server address or exit.");
+    EXPECT_EQ(lastAlert(), kInvalidAddress);
     NotificationCenter::defaultCenter().post(
         Event::bonjoureServerFound,
         UserInfo().setAddresses("addresses", {{"192.168.0.5", 50001}, {"192.168.0.6", 50002}}));
@@ -297,7 +226,7 @@ TEST_F(LoginWindowTest, NothingFoundFallsBackToManualModeAfterTheAlert) {
     field<QCheckBox>("bonjourCheckBox")->setChecked(true);
     NotificationCenter::defaultCenter().post(Event::bonjoureServerNotFound);
     ASSERT_TRUE(test::waitUntil([&] { return !alerts.alerts().empty(); }));
-    EXPECT_EQ(alertMessages(), QStringList{"Server not found / Enter data manually."});
+    EXPECT_EQ(lastAlert(), "Server not found / Enter data manually.");
     EXPECT_FALSE(field<QCheckBox>("bonjourCheckBox")->isChecked());
     EXPECT_EQ(field<QLineEdit>("serverPort")->text(), "50000");
     EXPECT_EQ(field<QLineEdit>("serverAddress")->text(), "10.1.2.3");

@@ -48,8 +48,12 @@ void SubstituteGameServer::goAway() {
 }
 
 void SubstituteGameServer::answerNext(AnswerMessage message, std::int64_t code) {
+    answerNext(Answer{code, message, {}, {}, {}});
+}
+
+void SubstituteGameServer::answerNext(Answer answer) {
     const std::lock_guard lock(mutex_);
-    answers_.emplace_back(message, code);
+    answers_.push_back(std::move(answer));
 }
 
 std::vector<Request> SubstituteGameServer::requests() const {
@@ -59,11 +63,11 @@ std::vector<Request> SubstituteGameServer::requests() const {
 
 Answer SubstituteGameServer::nextAnswer() {
     const std::lock_guard lock(mutex_);
-    Answer answer;
-    if (!answers_.empty()) {
-        std::tie(answer.message, answer.code) = answers_.front();
-        answers_.pop_front();
+    if (answers_.empty()) {
+        return {};
     }
+    Answer answer = std::move(answers_.front());
+    answers_.pop_front();
     return answer;
 }
 

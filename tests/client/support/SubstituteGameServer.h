@@ -27,6 +27,7 @@ public:
 
     Address address() const { return {"127.0.0.1", listener_.port}; }
     void answerNext(AnswerMessage message, std::int64_t code = 0);
+    void answerNext(Answer answer);
     std::vector<Request> requests() const;
     // Closes the connection and accepts no other: later exchanges get no answer.
     void goAway();
@@ -37,7 +38,7 @@ private:
 
     Listener listener_ = makeListener();
     mutable std::mutex mutex_;  // guards the three fields below and the writes of done_
-    std::deque<std::pair<AnswerMessage, std::int64_t>> answers_;
+    std::deque<Answer> answers_;
     std::vector<Request> requests_;
     std::shared_ptr<Socket> connection_;
     std::atomic<bool> done_{false};
