@@ -42,28 +42,24 @@ protected:
     test::AlertRecorder alerts_;
 };
 
-TEST_F(CardDealTitleTest, TypingCapitalisesTheFirstLetterOnly) {
-    type("story 12 of iOS");
-    EXPECT_EQ(dialog_.gameTitle()->text(), "Story 12 of iOS");
-}
-
+// By the button or by Return in the field; typed text is capitalised.
 TEST_F(CardDealTitleTest, AcceptPassesTheTrimmedTitleOnceBeforeClosing) {
-    type("  Story 12 \t");
+    type("story 12 of iOS");
+    dialog_.gameTitle()->setText("  " + dialog_.gameTitle()->text() + " \t");
     dialog_.acceptButton()->click();
     ASSERT_EQ(delegate_.accepted.size(), 1U);
-    EXPECT_EQ(delegate_.accepted[0], (Json{{"title", "Story 12"}}));
+    EXPECT_EQ(delegate_.accepted[0], (Json{{"title", "Story 12 of iOS"}}));
     EXPECT_TRUE(delegate_.dialogWasOpen[0]);
     EXPECT_FALSE(dialog_.isVisible());
     EXPECT_EQ(dialog_.result(), QDialog::Accepted);
+
+    dialog_.show();
+    dialog_.gameTitle()->setText("Login page");
+    QTest::keyClick(dialog_.gameTitle(), Qt::Key_Return);
+    ASSERT_EQ(delegate_.accepted.size(), 2U);
+    EXPECT_EQ(delegate_.accepted[1].at("title"), "Login page");
     EXPECT_EQ(delegate_.cancelled, 0);
     EXPECT_TRUE(alerts_.alerts().empty());
-}
-
-TEST_F(CardDealTitleTest, ReturnInTheFieldAccepts) {
-    type("Login page");
-    QTest::keyClick(dialog_.gameTitle(), Qt::Key_Return);
-    ASSERT_EQ(delegate_.accepted.size(), 1U);
-    EXPECT_EQ(delegate_.accepted[0].at("title"), "Login page");
 }
 
 TEST_F(CardDealTitleTest, BlankTitleIsRefusedWithAnAlertAndTheFieldGetsTheFocus) {

@@ -5,12 +5,10 @@
 #include "CardStore.h"
 #include "ClientTestSupport.h"
 #include "Deck.h"
-#include "DeckLayout.h"
 
 namespace tarvendo::client {
 namespace {
 
-using test::countPixels;
 using test::waitUntil;
 
 void expectRect(const QRectF& actual, const QRectF& expected) {
@@ -19,23 +17,6 @@ void expectRect(const QRectF& actual, const QRectF& expected) {
     EXPECT_NEAR(actual.y(), expected.y(), kTolerance);
     EXPECT_NEAR(actual.width(), expected.width(), kTolerance);
     EXPECT_NEAR(actual.height(), expected.height(), kTolerance);
-}
-
-TEST(DeckLayoutTest, NarrowViewShrinksTheCards) {
-    const DeckLayout layout = DeckLayout::forBounds(QRectF(0, 0, 1020, 300), 12);
-    EXPECT_NEAR(layout.factor, 0.41667, 1e-5);
-    expectRect(layout.cardRect(0, false), {85, 87.708, 83.333, 108.333});
-    expectRect(layout.cardRect(11, false), {864.167, 87.708, 83.333, 108.333});
-    expectRect(layout.cardRect(1, true), {155.833, 71.458, 83.333, 108.333});
-    expectRect(layout.visibleRect(1, true), {155.833, 71.458, 70.833, 108.333});
-}
-
-TEST(DeckLayoutTest, WideViewKeepsTheNaturalSizeAndCentresTheRow) {
-    const DeckLayout layout = DeckLayout::forBounds(QRectF(0, 0, 3000, 400), 12);
-    EXPECT_EQ(layout.factor, 1);
-    expectRect(layout.cardRect(0, false), {480, 50.5, 200, 260});
-    expectRect(layout.cardRect(11, false), {2350, 50.5, 200, 260});
-    expectRect(layout.cardRect(4, true), {1160, 11.5, 200, 260});
 }
 
 class DeckTest : public test::GameServerTest {
@@ -59,7 +40,7 @@ protected:
         return store_.cards()[position].visibleRect().value_or(QRectF());
     }
     int pixelsIn(const QRectF& area, bool (*is)(QColor)) {
-        return countPixels(drawn(), area.toRect(), is);
+        return test::countPixels(drawn(), area.toRect(), is);
     }
     int symbolPixels() { return pixelsIn(deck_.rect(), test::isBlack); }
 
@@ -67,13 +48,10 @@ protected:
     Deck deck_{store_};
 };
 
-TEST_F(DeckTest, BeforePlayOnlyTheBackgroundShowsAndClicksSelectNothing) {
-    EXPECT_EQ(symbolPixels(), 0);
-    click(QPointF(120, 150));
-    EXPECT_FALSE(store_.selectedPosition().has_value());
-}
-
+// A narrow view shrinks the cards; a wide one keeps their natural size and
+// centres the row.
 TEST_F(DeckTest, PlayShowsTheRowWhereTheLayoutPutsIt) {
+    EXPECT_EQ(symbolPixels(), 0) << "before play only the background shows";
     playAndDraw();
     EXPECT_GT(symbolPixels(), 1000);
     expectRect(visibleRectOf(0), {85, 87.708, 70.833, 108.333});
@@ -81,6 +59,9 @@ TEST_F(DeckTest, PlayShowsTheRowWhereTheLayoutPutsIt) {
     deck_.resize(3000, 400);
     drawn();
     expectRect(visibleRectOf(11), {2350, 50.5, 170, 260});
+    click(visibleRectOf(4).center());
+    drawn();
+    expectRect(visibleRectOf(4), {1160, 11.5, 170, 260});
 }
 
 TEST_F(DeckTest, ClickOnACardRaisesItInRed) {
@@ -95,22 +76,20 @@ TEST_F(DeckTest, ClickOnACardRaisesItInRed) {
     EXPECT_EQ(pixelsIn(visibleRectOf(4), test::isRed), 0);
 }
 
-TEST_F(DeckTest, ClickOnTheCoveredPartOfACardSelectsTheCardOnTop) {
+TEST_F(DeckTest, ClickPicksTheCardOnTopAndNothingOutsideTheRow) {
     playAndDraw();
     const QRectF card3 = visibleRectOf(3);
-    click(QPointF(card3.right() + 5, card3.center().y()));
-    EXPECT_EQ(store_.selectedPosition(), 4U);
-}
-
-TEST_F(DeckTest, ClicksBelowTheRowOrInTheMarginsSelectNothing) {
-    playAndDraw();
-    click(QPointF(visibleRectOf(3).center().x(), 290));
+    click(QPointF(card3.center().x(), 290));
     click(QPointF(40, 150));
     click(QPointF(1000, 150));
-    EXPECT_FALSE(store_.selectedPosition().has_value());
+    EXPECT_FALSE(store_.selectedPosition().has_value()) << "below the row and in the margins";
+    click(QPointF(card3.right() + 5, card3.center().y()));
+    EXPECT_EQ(store_.selectedPosition(), 4U) << "the covered part of 3 belongs to 4";
 }
 
-TEST_F(DeckTest, NewDealClearsTheSelectionAndHidesTheCards) {
+TEST_F(DeckTest, HiddenCardsCannotBePicked) {
+    click(QPointF(120, 150));
+    EXPECT_FALSE(store_.selectedPosition().has_value()) << "before play";
     playAndDraw();
     const QPointF onCard2 = visibleRectOf(2).center();
     click(onCard2);

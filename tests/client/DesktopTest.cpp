@@ -32,9 +32,10 @@ protected:
             postFromConnectionThread(Event::playerDidAdd, player(name));
         }
     }
-    // Players P100, P101 and so on.
+    // Players P100, P101 and so on, after those seated already.
     std::vector<Desktop::Seat> seatNumberedPlayers(int count) {
-        for (int i = 0; i < count; ++i) {
+        const std::size_t seated = desktop_.seats().size();
+        for (std::size_t i = seated; i < seated + std::size_t(count); ++i) {
             join({"P" + std::to_string(100 + i)});
         }
         return desktop_.seats();
@@ -63,16 +64,6 @@ protected:
 const std::pair<QString, CardStatus> kChoosing{"#", CardStatus::unknown};
 const std::pair<QString, CardStatus> kChosen{"#", CardStatus::known};
 
-TEST_F(DesktopTest, CrissCrossCutsTheViewIntoCellsInReadingOrder) {
-    const std::vector<QRectF> cells = desktop_.crissCross(3, 8);
-    ASSERT_EQ(cells.size(), 24U);
-    EXPECT_EQ(cells[7], QRectF(700, 0, 100, 200));
-    EXPECT_EQ(cells[8], QRectF(0, 200, 100, 200));
-    EXPECT_EQ(cells[23], QRectF(700, 400, 100, 200));
-    EXPECT_TRUE(desktop_.crissCross(0, 8).empty());
-    EXPECT_TRUE(desktop_.crissCross(3, -1).empty());
-}
-
 TEST_F(DesktopTest, NamesSortByTheirUtf8BytesWithCapitalsFirst) {
     EXPECT_TRUE(desktop_.seats().empty());
     join({"bob", "Alice", "Carol"});
@@ -82,18 +73,19 @@ TEST_F(DesktopTest, NamesSortByTheirUtf8BytesWithCapitalsFirst) {
     EXPECT_EQ(seatedNames(), (Names{"Alice", "Carol", "bob", "zed", "Ärger", "Émile"}));
 }
 
-TEST_F(DesktopTest, TwentyFourPlayersFillTheGrid) {
-    const std::vector<Desktop::Seat> seats = seatNumberedPlayers(24);
+// Three rows of eight, in reading order; more players add rows of eight.
+TEST_F(DesktopTest, SeatsFillTheGridAndMorePlayersAddRows) {
+    std::vector<Desktop::Seat> seats = seatNumberedPlayers(24);
     ASSERT_EQ(seats.size(), 24U);
+    EXPECT_EQ(seats[7].cell, QRectF(700, 0, 100, 200));
     EXPECT_EQ(seats[8].cell, QRectF(0, 200, 100, 200));
     EXPECT_EQ(seats[23].cell, QRectF(700, 400, 100, 200));
-}
-
-TEST_F(DesktopTest, MorePlayersThanPlacesAddRowsOfEight) {
-    const std::vector<Desktop::Seat> seats = seatNumberedPlayers(30);
+    seats = seatNumberedPlayers(6);
     ASSERT_EQ(seats.size(), 30U);
     EXPECT_EQ(seats[0].cell, QRectF(0, 0, 100, 150));
     EXPECT_EQ(seats[29].cell, QRectF(500, 450, 100, 150));
+    EXPECT_TRUE(desktop_.crissCross(0, 8).empty());
+    EXPECT_TRUE(desktop_.crissCross(3, -1).empty());
 }
 
 TEST_F(DesktopTest, ADealRunsFromRedThroughBlackToOpen) {
@@ -118,22 +110,18 @@ TEST_F(DesktopTest, ADealRunsFromRedThroughBlackToOpen) {
     EXPECT_FALSE(desktop_.isOpened()) << "play closes the cards";
 }
 
-TEST_F(DesktopTest, PlayersComeAndGo) {
+TEST_F(DesktopTest, PlayersComeAndGoAndEventsWithoutTheirTextKeysChangeNothing) {
     join({"Alice", "bob"});
-    postFromConnectionThread(Event::playerDidRemove, player("Alice"));
+    postFromConnectionThread(Event::playerDidRemove, player("bob"));
     postFromConnectionThread(Event::cardElected, election("Dora", "3"));
-    EXPECT_EQ(seatedNames(), (Names{"Dora", "bob"}));
+    EXPECT_EQ(seatedNames(), (Names{"Alice", "Dora"}));
     EXPECT_EQ(shownCard("Dora"), kChosen);
-}
-
-TEST_F(DesktopTest, EventsWithoutTheirTextKeysChangeNothing) {
-    join({"Alice"});
     postFromConnectionThread(Event::playerDidAdd);
     postFromConnectionThread(Event::playerDidAdd, UserInfo().setBoolean("player_name", true));
     postFromConnectionThread(Event::playerDidRemove, UserInfo().setJson("player_name", 5));
     postFromConnectionThread(Event::cardElected, player("Alice"));
     postFromConnectionThread(Event::cardElected, UserInfo().setText("symbol", "5"));
-    EXPECT_EQ(seatedNames(), (Names{"Alice"}));
+    EXPECT_EQ(seatedNames(), (Names{"Alice", "Dora"}));
     EXPECT_EQ(shownCard("Alice"), kChoosing);
 }
 

@@ -24,10 +24,23 @@ using test::waitUntil;
 using Segments = std::vector<bool>;
 const Segments kOnlyInit{true, false, false};
 
-// The admin's toolbar against a substitute game server.
-class AdminTest : public test::GameServerTest {
+// The admin's toolbar in the main view, against a substitute game server,
+// with two players at the table.
+class ToolBarTest : public test::GameServerTest {
 protected:
-    virtual ToolBar& toolBar() = 0;
+    void SetUp() override {
+        GameServerTest::SetUp();
+        Shared::setAdmin(true);
+        view_.resize(1000, 700);
+        view_.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+        postFromConnectionThread(Event::userIsLoggedIn, UserInfo().setBoolean("is_admin", true));
+        ASSERT_TRUE(waitUntil([this] { return view_.toolBar()->isVisible(); }));
+        for (const char* name : {kPlayerName, "bob"}) {
+            postFromConnectionThread(Event::playerDidAdd, UserInfo().setText("player_name", name));
+        }
+    }
+    ToolBar& toolBar() { return *view_.toolBar(); }
 
     // Whether Init, Play and Open are enabled.
     Segments segmentStates() {
@@ -52,30 +65,21 @@ protected:
     bool openIsEnabledSoon() {
         return waitUntil([this] { return bool(segmentStates()[ToolBar::openSegment]); });
     }
+    void push(Event event, UserInfo info = {}) {
+        postFromConnectionThread(event, std::move(info));
+        test::runQueuedTasks();
+    }
+    void elect(const std::string& name, const std::string& symbol) {
+        push(Event::cardElected, UserInfo().setText("player_name", name).setText("symbol", symbol));
+    }
 
     test::AlertRecorder alerts_;
+    CardStore store_{std::chrono::milliseconds(60'000)};
+    MainView view_{store_, nullptr};
 };
 
-// The toolbar alone in a window.
-class ToolBarTest : public AdminTest {
-protected:
-    void SetUp() override {
-        AdminTest::SetUp();
-        window_.resize(600, 300);
-        toolBar_ = new ToolBar(&window_);
-        window_.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
-    }
-    ToolBar& toolBar() override { return *toolBar_; }
-
-    QWidget window_;
-    ToolBar* toolBar_ = nullptr;
-};
-
-TEST_F(ToolBarTest, FreshToolBarOffersOnlyInitInACentredControlAlongTheTop) {
-    EXPECT_EQ(toolBar().geometry(), QRect(0, 0, 600, 40));
+TEST_F(ToolBarTest, FreshToolBarOffersOnlyInitOfThreeMomentarySegments) {
     const SegmentedControl& control = *toolBar().segmentedControl();
-    EXPECT_EQ(control.geometry(), QRect(177, 3, 246, 34));
     ASSERT_EQ(control.segmentCount(), 3);
     const QStringList labels{"Init", "Play", "Open"};
     for (int i = 0; i < 3; ++i) {
@@ -86,22 +90,27 @@ TEST_F(ToolBarTest, FreshToolBarOffersOnlyInitInACentredControlAlongTheTop) {
     EXPECT_EQ(segmentStates(), kOnlyInit);
 }
 
-TEST_F(ToolBarTest, WithoutAWindowInitOpensNothing) {
-    ToolBar alone;
-    alone.initDidClick();
-    EXPECT_EQ(alone.dealTitleViewController(), nullptr);
-}
-
-TEST_F(ToolBarTest, InitOpensOneDialogUnderTheInitSegment) {
+TEST_F(ToolBarTest, InitOpensOneDialogUnderTheInitSegmentAndCancelReleasesItAtOnce) {
     CardDealTitle* dialog = pressInit();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
     const QRect anchor = toolBar().initSegmentRect();
-    EXPECT_EQ(anchor, QRect(177, 3, 80, 27));
+    EXPECT_EQ(anchor, QRect(377, 3, 80, 27));
     const QPoint below = toolBar().mapToGlobal(QPoint(anchor.center().x(), anchor.bottom() + 1));
     EXPECT_EQ(dialog->geometry().top(), below.y());
     EXPECT_NEAR(dialog->geometry().center().x(), below.x(), 1);
     EXPECT_EQ(pressInit(), dialog) << "a second Init while the dialog is open does nothing";
+
+    dialog->cancelButton()->click();
+    EXPECT_EQ(toolBar().dealTitleViewController(), nullptr);
+    CardDealTitle* next = pressInit();
+    ASSERT_NE(next, nullptr);
+    EXPECT_TRUE(next->isVisible());
+    EXPECT_TRUE(server_->requests().empty());
+
+    ToolBar alone;
+    alone.initDidClick();
+    EXPECT_EQ(alone.dealTitleViewController(), nullptr) << "without a window Init opens nothing";
 }
 
 TEST_F(ToolBarTest, AcceptedTitleStartsTheDealAndInitWaitsHalfASecond) {
@@ -124,22 +133,6 @@ TEST_F(ToolBarTest, AcceptedTitleStartsTheDealAndInitWaitsHalfASecond) {
     EXPECT_TRUE(toolBar().dealTitleViewController()->isVisible());
 }
 
-TEST_F(ToolBarTest, CancelledDialogIsReleasedAtOnce) {
-    pressInit()->cancelButton()->click();
-    EXPECT_EQ(toolBar().dealTitleViewController(), nullptr);
-    CardDealTitle* next = pressInit();
-    ASSERT_NE(next, nullptr);
-    EXPECT_TRUE(next->isVisible());
-    EXPECT_TRUE(server_->requests().empty());
-}
-
-TEST_F(ToolBarTest, CardsReadyEnablesOpenWhilePlayIsStillOn) {
-    startDeal("Story 12");
-    postFromConnectionThread(Event::cardsReadyToOpen);
-    ASSERT_TRUE(openIsEnabledSoon());
-    EXPECT_EQ(segmentStates(), (Segments{true, true, true}));
-}
-
 TEST_F(ToolBarTest, RefusalsAreShownAndLeaveTheSegmentsAsTheyWere) {
     server_->answerNext(AnswerMessage::invalidToken);
     startDeal("Story 12");
@@ -149,7 +142,7 @@ TEST_F(ToolBarTest, RefusalsAreShownAndLeaveTheSegmentsAsTheyWere) {
     server_->answerNext(AnswerMessage::error);
     press(ToolBar::playSegment);
     postFromConnectionThread(Event::cardsReadyToOpen);
-    ASSERT_TRUE(openIsEnabledSoon());
+    ASSERT_TRUE(openIsEnabledSoon()) << "while Play is still on";
     server_->answerNext(AnswerMessage::adminNotLoggedIn);
     press(ToolBar::openSegment);
     EXPECT_EQ(segmentStates(), (Segments{true, true, true}));
@@ -174,36 +167,9 @@ TEST_F(ToolBarTest, WithTheGameServerGonePlayAndOpenChangeNothingAndShowNothing)
     EXPECT_TRUE(alerts_.alerts().empty());
 }
 
-// A whole deal as the admin's client lives it: the toolbar's requests, the
-// game server's pushes and the desktop's readiness.
-class WholeDealTest : public AdminTest {
-protected:
-    void SetUp() override {
-        AdminTest::SetUp();
-        Shared::setAdmin(true);
-        view_.resize(1000, 700);
-        view_.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
-        postFromConnectionThread(Event::userIsLoggedIn, UserInfo().setBoolean("is_admin", true));
-        ASSERT_TRUE(waitUntil([this] { return view_.toolBar()->isVisible(); }));
-        for (const char* name : {kPlayerName, "bob"}) {
-            postFromConnectionThread(Event::playerDidAdd, UserInfo().setText("player_name", name));
-        }
-    }
-    ToolBar& toolBar() override { return *view_.toolBar(); }
-    void push(Event event, UserInfo info = {}) {
-        postFromConnectionThread(event, std::move(info));
-        test::runQueuedTasks();
-    }
-    void elect(const std::string& name, const std::string& symbol) {
-        push(Event::cardElected, UserInfo().setText("player_name", name).setText("symbol", symbol));
-    }
-
-    CardStore store_{std::chrono::milliseconds(60'000)};
-    MainView view_{store_, nullptr};
-};
-
-TEST_F(WholeDealTest, SegmentsFollowTheDeal) {
+// A whole deal: the toolbar's requests, the game server's pushes and the
+// desktop's readiness.
+TEST_F(ToolBarTest, SegmentsFollowAWholeDeal) {
     EXPECT_EQ(segmentStates(), kOnlyInit);
     startDeal("Checkout");
     EXPECT_EQ(segmentStates(), (Segments{true, true, false}));
