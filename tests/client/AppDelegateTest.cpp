@@ -1,6 +1,5 @@
 #include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QTimer>
 
 #include "AppDelegate.h"
@@ -49,31 +48,7 @@ protected:
                                     }}};
 };
 
-TEST_F(AppDelegateTest, MainWindowTakesSevenTenthsByEightTenthsCentred) {
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QRect frame = delegate.window()->geometry();
-    EXPECT_EQ(frame.width(), static_cast<int>(0.7 * screen.width()));
-    EXPECT_EQ(frame.height(), static_cast<int>(0.8 * screen.height()));
-    EXPECT_EQ(frame.x(), static_cast<int>((screen.width() - 0.7 * screen.width()) * 0.5));
-    EXPECT_EQ(frame.y(), static_cast<int>((screen.height() - 0.8 * screen.height()) * 0.5));
-}
-
-TEST_F(AppDelegateTest, LaunchShowsTheLoginWindowAndListensForPushesBeforeLogin) {
-    EXPECT_TRUE(delegate.loginWindow()->isVisible());
-    EXPECT_FALSE(delegate.window()->isVisible());
-    EXPECT_EQ(dealLine(), "");
-    ASSERT_TRUE(test::waitUntil([this] { return delegate.clientServerPort().has_value(); }));
-
-    std::atomic<int> plays{0};
-    EventObserver observer;
-    observer.registerEvent(Event::play, [&](const Notification&) { ++plays; });
-    const std::shared_ptr<Socket> push = Socket::create();
-    ASSERT_TRUE(connectSocket(*push, {"127.0.0.1", *delegate.clientServerPort()}));
-    writeFrame(*push, *Request{RequestCode::play, std::nullopt, std::nullopt, std::nullopt}.json());
-    EXPECT_TRUE(test::waitUntil([&] { return plays.load() == 1; }));
-}
-
-TEST_F(AppDelegateTest, CompletedLoginTitlesTheWindowAndTellsTheViews) {
+TEST_F(AppDelegateTest, CompletedLoginTitlesTheWindowAndTheDealLineFollowsPushedDeals) {
     std::optional<bool> announcedAdmin;
     EventObserver observer;
     observer.registerEvent(Event::userIsLoggedIn, [&](const Notification& notification) {
@@ -85,10 +60,7 @@ TEST_F(AppDelegateTest, CompletedLoginTitlesTheWindowAndTellsTheViews) {
     EXPECT_EQ(delegate.window()->windowTitle(), "Tarvendo Base  (Ann)");
     EXPECT_EQ(announcedAdmin, true);
     EXPECT_TRUE(test::waitUntil([this] { return dealLine() == "Game: Sprint 12"; }));
-}
 
-TEST_F(AppDelegateTest, DealTitleLineFollowsPushedDeals) {
-    logIn("Bob", false);
     test::postFromConnectionThread(Event::initNewDeal, UserInfo().setText("title", "Login page"));
     EXPECT_TRUE(
         test::waitUntil([this] { return dealLine() == "Game: Sprint 12, Deal: Login page"; }));
@@ -98,22 +70,6 @@ TEST_F(AppDelegateTest, DealTitleLineFollowsPushedDeals) {
     test::postFromConnectionThread(Event::initNewDeal);
     test::runQueuedTasks();
     EXPECT_EQ(dealLine(), "Game: Sprint 12") << "a push without a text title changes nothing";
-}
-
-TEST_F(AppDelegateTest, LostGameServerShowsAStatusLineUntilAnAnswerComes) {
-    QLabel* status = delegate.window()->connectionStatus();
-    logIn("Ann", true);
-    auto server = std::make_unique<test::SubstituteGameServer>();
-    ASSERT_TRUE(connectToGameServer(server->address()));
-    const Request play{RequestCode::play, std::nullopt, std::nullopt, std::nullopt};
-    EXPECT_TRUE(exchange(play).has_value());
-    EXPECT_TRUE(status->isHidden());
-    server->goAway();
-    EXPECT_FALSE(exchange(play).has_value());
-    EXPECT_FALSE(status->isHidden());
-    EXPECT_EQ(status->text(), ConnectionStatus::kLostText);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr)
-        << "the busy cursor ends with the exchange";
 }
 
 TEST(ConnectionStatusTest, BusyCursorLastsExactlyAsLongAsTheExchange) {
@@ -129,15 +85,15 @@ TEST(ConnectionStatusTest, BusyCursorLastsExactlyAsLongAsTheExchange) {
 
 class TerminationTest : public AppDelegateTest {
 protected:
-    void connectTo(test::SubstituteGameServer& server) {
+    void SetUp() override {
+        AppDelegateTest::SetUp();
         ASSERT_TRUE(connectToGameServer(server.address()));
         Shared::setToken(std::string("tok"));
     }
+    test::SubstituteGameServer server;
 };
 
 TEST_F(TerminationTest, OkLogoutForgetsTheTokenClosesAndQuits) {
-    test::SubstituteGameServer server;
-    connectTo(server);
     delegate.applicationShouldTerminate();
     EXPECT_EQ(quits, 0) << "the logout runs later, on the main queue";
     ASSERT_TRUE(quitWithin(2s));
@@ -149,9 +105,7 @@ TEST_F(TerminationTest, OkLogoutForgetsTheTokenClosesAndQuits) {
 }
 
 TEST_F(TerminationTest, RefusedLogoutKeepsTheTokenButStillClosesAndQuits) {
-    test::SubstituteGameServer server;
     server.answerNext(AnswerMessage::invalidToken, 4);
-    connectTo(server);
     delegate.applicationShouldTerminate();
     delegate.applicationShouldTerminate();  // a second quit command changes nothing
     ASSERT_TRUE(quitWithin(2s));
@@ -161,26 +115,44 @@ TEST_F(TerminationTest, RefusedLogoutKeepsTheTokenButStillClosesAndQuits) {
     EXPECT_EQ(quits, 1);
 }
 
-TEST_F(TerminationTest, WithoutAServerQuittingStillEndsWithinItsBound) {
-    test::SubstituteGameServer server;
-    connectTo(server);
-    server.goAway();
-    delegate.applicationShouldTerminate();
-    EXPECT_TRUE(quitWithin(3s));
-    EXPECT_EQ(Shared::token(), "tok");
-}
-
-TEST_F(TerminationTest, OpenPushConnectionsDoNotHoldUpQuitting) {
+// Pushes arrive before any login; an open push connection must not hold up
+// quitting.
+TEST_F(AppDelegateTest, LaunchShowsTheLoginWindowAndListensForPushesUntilTheQuit) {
+    EXPECT_TRUE(delegate.loginWindow()->isVisible());
+    EXPECT_FALSE(delegate.window()->isVisible());
+    EXPECT_EQ(dealLine(), "");
     ASSERT_TRUE(test::waitUntil([this] { return delegate.clientServerPort().has_value(); }));
+    std::atomic<int> plays{0};
+    EventObserver observer;
+    observer.registerEvent(Event::play, [&](const Notification&) { ++plays; });
     const std::shared_ptr<Socket> push = Socket::create();
     ASSERT_TRUE(connectSocket(*push, {"127.0.0.1", *delegate.clientServerPort()}));
     writeFrame(*push, *Request{RequestCode::play, std::nullopt, std::nullopt, std::nullopt}.json());
+    EXPECT_TRUE(test::waitUntil([&] { return plays.load() == 1; }));
+
     delegate.applicationShouldTerminate();
     EXPECT_TRUE(quitWithin(3s));
     EXPECT_FALSE(push->readData(1).has_value()) << "the client server has closed its side";
 }
 
-TEST_F(TerminationTest, CancelAtLoginClosesBothWindowsAndQuits) {
+TEST_F(TerminationTest, LostGameServerShowsAStatusLineAndQuittingStillEnds) {
+    QLabel* status = delegate.window()->connectionStatus();
+    logIn("Ann", true);
+    const Request play{RequestCode::play, std::nullopt, std::nullopt, std::nullopt};
+    EXPECT_TRUE(exchange(play).has_value());
+    EXPECT_TRUE(status->isHidden());
+    server.goAway();
+    EXPECT_FALSE(exchange(play).has_value());
+    EXPECT_FALSE(status->isHidden());
+    EXPECT_EQ(status->text(), ConnectionStatus::kLostText);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr)
+        << "the busy cursor ends with the exchange";
+    delegate.applicationShouldTerminate();
+    EXPECT_TRUE(quitWithin(3s));
+    EXPECT_EQ(Shared::token(), "tok");
+}
+
+TEST_F(AppDelegateTest, CancelAtLoginClosesBothWindowsAndQuits) {
     delegate.loginWindow()->cancelDidClick();
     EXPECT_FALSE(delegate.loginWindow()->isVisible());
     EXPECT_FALSE(delegate.window()->isVisible());
@@ -195,22 +167,25 @@ TEST_F(TerminationTest, ClosingTheMainWindowRunsTheLogoutFirst) {
 }
 
 TEST(CommandLineTest, ReadsPortsAndAddressAndRefusesBadPorts) {
-    const auto defaults = parseCommandLine({"tarvendo"});
-    ASSERT_TRUE(std::holds_alternative<AppOptions>(defaults));
-    EXPECT_EQ(std::get<AppOptions>(defaults).clientServerPort, 51000);
-    EXPECT_FALSE(std::get<AppOptions>(defaults).serverAddress.has_value());
-    const auto chosen =
-        parseCommandLine({"tarvendo", "--client-port", "51001", "--server-address", "127.0.0.1"});
-    ASSERT_TRUE(std::holds_alternative<AppOptions>(chosen));
-    EXPECT_EQ(std::get<AppOptions>(chosen).clientServerPort, 51001);
-    EXPECT_EQ(std::get<AppOptions>(chosen).serverAddress, "127.0.0.1");
-    for (const char* port : {"0", "65536", "x", "-1"}) {
-        const auto refused = parseCommandLine({"tarvendo", "--client-port", port});
-        ASSERT_TRUE(std::holds_alternative<PrintAndExit>(refused)) << port;
-        EXPECT_EQ(std::get<PrintAndExit>(refused).status, 2);
+    const auto defaults = std::get<AppOptions>(parseCommandLine({"tarvendo"}));
+    EXPECT_EQ(defaults.clientServerPort, 51000);
+    EXPECT_FALSE(defaults.serverAddress.has_value());
+    const auto chosen = std::get<AppOptions>(
+        parseCommandLine({"tarvendo", "--client-port", "51001", "--server-address", "127.0.0.1"}));
+    EXPECT_EQ(chosen.clientServerPort, 51001);
+    EXPECT_EQ(chosen.serverAddress, "127.0.0.1");
+    const std::vector<std::pair<QStringList, int>> exits{{{"--client-port", "0"}, 2},
+                                                         {{"--client-port", "65536"}, 2},
+                                                         {{"--client-port", "x"}, 2},
+                                                         {{"--client-port", "-1"}, 2},
+                                                         {{"--help"}, 0},
+                                                         {{"--bogus"}, 2}};
+    for (const auto& [arguments, status] : exits) {
+        SCOPED_TRACE(arguments.join(" ").toStdString());
+        const auto parsed = parseCommandLine(QStringList{"tarvendo"} + arguments);
+        ASSERT_TRUE(std::holds_alternative<PrintAndExit>(parsed));
+        EXPECT_EQ(std::get<PrintAndExit>(parsed).status, status);
     }
-    EXPECT_EQ(std::get<PrintAndExit>(parseCommandLine({"tarvendo", "--help"})).status, 0);
-    EXPECT_EQ(std::get<PrintAndExit>(parseCommandLine({"tarvendo", "--bogus"})).status, 2);
 }
 
 // The real quit path: the application's event loop must end although the
