@@ -1,6 +1,3 @@
-#include <QMainWindow>
-#include <QPixmap>
-
 #include "LiveTable.h"
 #include "MainWindow.h"
 
@@ -9,36 +6,66 @@ namespace {
 
 using client::CardStatus;
 
-class TableFlowTest : public LiveTable {};
-
-// One deal with five bots: Init, Play, every player elects a card, Open,
-// and the table shows every card face up.
-TEST_F(TableFlowTest, OpenedTableShowsEveryPlayersCard) {
-    ASSERT_NO_FATAL_FAILURE(seatBots(5));
-    ASSERT_NO_FATAL_FAILURE(startDeal("Login page"));
-    for (const client::Desktop::Seat& seat : seats()) {
-        EXPECT_EQ(seat.card.symbol(), "#") << seat.playerName << " before anyone elected";
+std::size_t count(const std::string& log, const std::string& line) {
+    std::size_t found = 0;
+    for (std::size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) {
+        ++found;
     }
-    const QString picked = pickCard(5);
-    ASSERT_EQ(picked, "5");
-    ASSERT_NO_FATAL_FAILURE(openCards());
+    return found;
+}
 
-    const std::vector<client::Desktop::Seat> open = seats();
-    ASSERT_EQ(open.size(), 6U);
+class TableFlowTest : public LiveTable {
+protected:
+    // After Open every seat shows a face-up card of the deck.
+    void expectEveryCardFaceUp() {
+        for (const client::Desktop::Seat& seat : seats()) {
+            EXPECT_TRUE(isDeckSymbol(seat.card.symbol()))
+                << seat.playerName << " shows " << seat.card.symbol().toStdString();
+            EXPECT_EQ(seat.card.status(), CardStatus::none) << seat.playerName;
+        }
+    }
+};
+
+// What make demo shows one person: the admin and four bots play three whole
+// deals (Init, Play, every player elects a card, Open), then everyone leaves
+// and nothing is left running.
+TEST_F(TableFlowTest, ThreeDealsThenEveryoneLogsOutAndNoProcessIsLeft) {
+    ASSERT_NO_FATAL_FAILURE(seatBots(4));
+    const std::vector<std::pair<QString, std::size_t>> deals{
+        {"Login page", 5}, {"Search box", 0}, {"Export to PDF", 11}};
+    for (const auto& [title, position] : deals) {
+        SCOPED_TRACE(title.toStdString());
+        ASSERT_NO_FATAL_FAILURE(startDeal(title));
+        for (const client::Desktop::Seat& seat : seats()) {
+            EXPECT_EQ(seat.card.symbol(), "#") << seat.playerName << " before anyone elected";
+        }
+        const QString picked = pickCard(position);
+        ASSERT_NO_FATAL_FAILURE(openCards());
+        expectEveryCardFaceUp();
+        EXPECT_EQ(seats().front().card.symbol(), picked) << "the admin's own card";
+    }
     std::vector<std::string> names;
-    for (const client::Desktop::Seat& seat : open) {
+    for (const client::Desktop::Seat& seat : seats()) {
         names.push_back(seat.playerName);
-        EXPECT_TRUE(isDeckSymbol(seat.card.symbol()))
-            << seat.playerName << " shows " << seat.card.symbol().toStdString();
-        EXPECT_EQ(seat.card.status(), CardStatus::none) << seat.playerName;
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"Ann", "Bot1", "Bot2", "Bot3", "Bot4", "Bot5"}));
-    EXPECT_EQ(open.front().card.symbol(), picked) << "the admin's own card";
+    EXPECT_EQ(names, (std::vector<std::string>{"Ann", "Bot1", "Bot2", "Bot3", "Bot4"}));
 
     // The picture of the open table, for people to look at.
     delegate_->window()->resize(1008, 720);
     const QString picture = QStringLiteral(TARVENDO_E2E_OUTPUT_DIR "/open-table.png");
     EXPECT_TRUE(delegate_->window()->grab().save(picture)) << picture.toStdString();
+
+    quitClient();
+    const std::string log = stopBotsAndServer();
+    EXPECT_EQ(count(log, "openCards \"Ann\" OK"), deals.size()) << log;
+    EXPECT_EQ(count(log, "cardElected \"Bot4\" OK"), deals.size()) << log;
+    for (const char* player : {"Ann", "Bot1", "Bot2", "Bot3", "Bot4"}) {
+        EXPECT_NE(log.find("logout \"" + std::string(player) + "\" OK"), std::string::npos)
+            << player << "\n"
+            << log;
+    }
+    EXPECT_NE(log.find(" stopping"), std::string::npos) << log;
+    EXPECT_TRUE(childProcesses().empty()) << "children left: " << childProcesses().size();
 }
 
 }  // namespace
