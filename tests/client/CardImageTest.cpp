@@ -158,12 +158,6 @@ TEST_F(ImageScalingTest, FittingCentresTheImageAcrossTheSpareSide) {
 const QRectF kSeatBox(126, 191.37, 126, 140.5);
 constexpr double kDeckFactor = 0.48;
 
-Card selectedCard(const char* symbol) {
-    Card card(QString::fromUtf8(symbol));
-    card.setSelected(true);
-    return card;
-}
-
 // A table of the background with one image drawn on it.
 QImage onTable(const QBrush& background, const std::function<void(QPainter&)>& draw,
                QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver) {
@@ -199,8 +193,8 @@ TEST(CardImageCacheTest, CachedCardsShowTheSamePixelsAsResizingThemOnEveryDraw) 
         });
         EXPECT_EQ(placedOnTable(placed), resized);
     }
-    for (const Card& scaledCard :
-         {card, selectedCard("½"), Card(QStringLiteral("#"), CardStatus::known)}) {
+    for (const Card& scaledCard : {card, cardOf("½", true, CardStatus::none),
+                                   Card(QStringLiteral("#"), CardStatus::known)}) {
         EXPECT_EQ(cache.scaledBy(scaledCard, kDeckFactor), scaled(scaledCard.image(), kDeckFactor));
     }
 }
@@ -218,7 +212,7 @@ TEST(CardImageCacheTest, SameLookIsReusedAndAnotherLookSizeOrFractionIsDrawnAnew
               scaledPlain.cacheKey());
     EXPECT_NE(scaledPlain.size(), plain.size());
 
-    EXPECT_NE(fitted(selectedCard("8"), kSeatBox), plain);
+    EXPECT_NE(fitted(cardOf("8", true, CardStatus::none), kSeatBox), plain);
     EXPECT_NE(fitted(Card(QStringLiteral("5")), kSeatBox), plain);
     EXPECT_NE(fitted(Card(QStringLiteral("8")), kSeatBox.adjusted(0, 0, -60, 0)).size(),
               plain.size());

@@ -32,14 +32,6 @@ protected:
             postFromConnectionThread(Event::playerDidAdd, player(name));
         }
     }
-    // Players P100, P101 and so on, after those seated already.
-    std::vector<Desktop::Seat> seatNumberedPlayers(int count) {
-        const std::size_t seated = desktop_.seats().size();
-        for (std::size_t i = seated; i < seated + std::size_t(count); ++i) {
-            join({"P" + std::to_string(100 + i)});
-        }
-        return desktop_.seats();
-    }
     Names seatedNames() {
         Names names;
         for (const Desktop::Seat& seat : desktop_.seats()) {
@@ -75,12 +67,18 @@ TEST_F(DesktopTest, NamesSortByTheirUtf8BytesWithCapitalsFirst) {
 
 // Three rows of eight, in reading order; more players add rows of eight.
 TEST_F(DesktopTest, SeatsFillTheGridAndMorePlayersAddRows) {
-    std::vector<Desktop::Seat> seats = seatNumberedPlayers(24);
+    const auto seatPlayers = [this](int from, int to) {
+        for (int i = from; i < to; ++i) {
+            join({"P" + std::to_string(i)});  // the same width: they sort by number
+        }
+        return desktop_.seats();
+    };
+    std::vector<Desktop::Seat> seats = seatPlayers(100, 124);
     ASSERT_EQ(seats.size(), 24U);
     EXPECT_EQ(seats[7].cell, QRectF(700, 0, 100, 200));
     EXPECT_EQ(seats[8].cell, QRectF(0, 200, 100, 200));
     EXPECT_EQ(seats[23].cell, QRectF(700, 400, 100, 200));
-    seats = seatNumberedPlayers(6);
+    seats = seatPlayers(124, 130);
     ASSERT_EQ(seats.size(), 30U);
     EXPECT_EQ(seats[0].cell, QRectF(0, 0, 100, 150));
     EXPECT_EQ(seats[29].cell, QRectF(500, 450, 100, 150));
