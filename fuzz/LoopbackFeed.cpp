@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <string>
 
 #include "Invariant.h"
 #include "SocketPrimitives.h"
@@ -46,12 +48,17 @@ std::uint16_t portOf(int descriptor) {
     return ntohs(address.sin_port);
 }
 
+// Closing with a reset leaves no TIME_WAIT behind: millions of runs would
+// otherwise use up the loopback's ephemeral ports.
+void resetOnClose(int descriptor) {
+    const linger reset{1, 0};
+    ::setsockopt(descriptor, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+}
+
 int connectTo(int listener) {
     const int feeder = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = loopbackAddress(portOf(listener));
-    require(feeder != -1 &&
-                ::connect(feeder, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0,
-            "cannot connect on 127.0.0.1");
+    require(feeder != -1 && connect_socket(feeder, "127.0.0.1", portOf(listener)) == 0,
+            std::string("cannot connect on 127.0.0.1: ") + std::strerror(errno));
     return feeder;
 }
 
@@ -60,7 +67,11 @@ int connectTo(int listener) {
 LoopbackFeed::LoopbackFeed() {
     const int listener = sharedListener();
     feeder_ = connectTo(listener);
-    reader_ = Socket::create(accept_socket(listener));
+    const int accepted = accept_socket(listener);
+    // Either end may close first: whichever does must not enter TIME_WAIT.
+    resetOnClose(accepted);
+    resetOnClose(feeder_);
+    reader_ = Socket::create(accepted);
     if (reader_ == nullptr) {
         ::close(feeder_);
         require(false, "cannot accept on 127.0.0.1");
@@ -68,8 +79,6 @@ LoopbackFeed::LoopbackFeed() {
 }
 
 LoopbackFeed::~LoopbackFeed() {
-    const linger reset{1, 0};
-    ::setsockopt(feeder_, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
     ::close(feeder_);
 }
 

@@ -18,8 +18,6 @@ inline constexpr std::size_t kMaxFedBytes = 16 * 1024;
 class LoopbackFeed {
 public:
     LoopbackFeed();
-    // Resets the feeding end instead of closing it in order: thousands of
-    // runs a minute must not leave their ports waiting in TIME_WAIT.
     ~LoopbackFeed();
     LoopbackFeed(const LoopbackFeed&) = delete;
     LoopbackFeed& operator=(const LoopbackFeed&) = delete;

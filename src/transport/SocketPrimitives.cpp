@@ -3,11 +3,15 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <optional>
 
 namespace tarvendo {
 
@@ -30,6 +34,50 @@ bool resolveIPv4(const char* host, in_addr* result) {
     return true;
 }
 
+// The socket's send time-out, which also bounds connect(); none waits forever.
+std::optional<std::chrono::steady_clock::time_point> connectDeadline(std::int32_t descriptor) {
+    timeval limit{};
+    socklen_t length = sizeof limit;
+    if (::getsockopt(descriptor, SOL_SOCKET, SO_SNDTIMEO, &limit, &length) != 0 ||
+        (limit.tv_sec == 0 && limit.tv_usec == 0)) {
+        return std::nullopt;
+    }
+    return std::chrono::steady_clock::now() + std::chrono::seconds(limit.tv_sec) +
+           std::chrono::microseconds(limit.tv_usec);
+}
+
+int millisecondsUntil(std::optional<std::chrono::steady_clock::time_point> deadline) {
+    if (!deadline) {
+        return -1;
+    }
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<std::int64_t>(0, left.count()));
+}
+
+// A signal that interrupts connect() leaves the handshake going on in the
+// background (connecting again would fail with EALREADY): wait for its end,
+// within the same time-out, and report its outcome.
+std::int32_t finishInterruptedConnect(std::int32_t descriptor) {
+    const auto deadline = connectDeadline(descriptor);
+    pollfd watched{descriptor, POLLOUT, 0};
+    int ready = 0;
+    do {
+        ready = ::poll(&watched, 1, millisecondsUntil(deadline));
+    } while (ready < 0 && errno == EINTR);
+    if (ready == 0) {
+        errno = ETIMEDOUT;
+    }
+    if (ready <= 0) {
+        return -1;
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    ::getsockopt(descriptor, SOL_SOCKET, SO_ERROR, &error, &length);
+    errno = error;
+    return error == 0 ? 0 : -1;
+}
+
 }  // namespace
 
 std::int32_t connect_socket(std::int32_t descriptor, const char* host, std::uint16_t port) {
@@ -39,11 +87,18 @@ std::int32_t connect_socket(std::int32_t descriptor, const char* host, std::uint
         return -1;
     }
     address.sin_port = htons(port);
-    return ::connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    if (::connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        return 0;
+    }
+    return errno == EINTR ? finishInterruptedConnect(descriptor) : -1;
 }
 
 std::int32_t accept_socket(std::int32_t descriptor) {
-    return ::accept(descriptor, nullptr, nullptr);
+    std::int32_t accepted = -1;
+    do {
+        accepted = ::accept(descriptor, nullptr, nullptr);
+    } while (accepted == -1 && errno == EINTR);
+    return accepted;
 }
 
 std::int32_t bind_socket(std::int32_t descriptor, std::int32_t port) {

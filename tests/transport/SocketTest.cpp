@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <atomic>
 #include <csignal>
 #include <thread>
+#include <vector>
 
 #include "Loopback.h"
 #include "Socket.h"
@@ -186,6 +189,54 @@ TEST(ConnectSocketTest, ConnectsToADottedAddressAndToLocalhost) {
             << host;
         EXPECT_NE(test::acceptOne(listener), nullptr);
     }
+}
+
+// Connects without blocking until a handshake stalls: the listener's accept
+// queue is then full and drops further handshakes until it is drained.
+std::vector<std::shared_ptr<Socket>> fillAcceptQueue(std::int32_t port) {
+    std::vector<std::shared_ptr<Socket>> fillers;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    for (int i = 0; i < 16; ++i) {
+        fillers.push_back(Socket::create());
+        const int descriptor = fillers.back()->descriptor();
+        ::fcntl(descriptor, F_SETFL, O_NONBLOCK);
+        ::connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        pollfd watched{descriptor, POLLOUT, 0};
+        if (::poll(&watched, 1, 100) == 0) {
+            return fillers;
+        }
+    }
+    return {};
+}
+
+TEST(ConnectSocketTest, SignalsDuringAStalledHandshakeDoNotFailIt) {
+    InterruptingSignal handler;
+    const test::Listener listener = test::makeListener();
+    ASSERT_EQ(socket_listen(listener.socket->descriptor(), 0), 0);
+    ASSERT_FALSE(fillAcceptQueue(listener.port).empty()) << "the accept queue never filled";
+
+    const std::shared_ptr<Socket> socket = Socket::create();
+    std::atomic<bool> done{false};
+    std::int32_t result = -2;
+    std::thread connector([&] {
+        result = connect_socket(socket->descriptor(), "127.0.0.1",
+                                static_cast<std::uint16_t>(listener.port));
+        done = true;
+    });
+    for (int i = 0; i < 10; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        pthread_kill(connector.native_handle(), SIGUSR1);
+    }
+    // Room in the queue: the handshake's next retry gets through.
+    for (int i = 0; i < 100 && !done; ++i) {
+        test::acceptOne(listener, 100);
+    }
+    connector.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(socket->address(), "127.0.0.1");
 }
 
 }  // namespace
