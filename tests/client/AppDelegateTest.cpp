@@ -133,6 +133,7 @@ TEST_F(AppDelegateTest, LaunchShowsTheLoginWindowAndListensForPushesUntilTheQuit
     delegate.applicationShouldTerminate();
     EXPECT_TRUE(quitWithin(3s));
     EXPECT_FALSE(push->readData(1).has_value()) << "the client server has closed its side";
+    EXPECT_FALSE(push->lastReadTimedOut()) << "closed, not merely silent";
 }
 
 TEST_F(TerminationTest, LostGameServerShowsAStatusLineAndQuittingStillEnds) {
