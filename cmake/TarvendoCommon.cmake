@@ -22,8 +22,7 @@ elseif(NOT TARVENDO_SANITIZE STREQUAL "")
   message(FATAL_ERROR "TARVENDO_SANITIZE must be address, thread or empty")
 endif()
 if(TARVENDO_SANITIZE)
-  # Sanitizers hold freed memory back and keep shadow memory: memory figures
-  # mean nothing under them.
+  # Memory figures mean nothing under a sanitizer.
   target_compile_definitions(tarvendo_common INTERFACE TARVENDO_SANITIZED)
 endif()
 
