@@ -27,45 +27,6 @@ protected:
     RunningServer server;
 };
 
-TEST_F(BotTeamTest, AdminLeadsDealsAndEveryBotSeesEveryPush) {
-    Team team(options(3, true));
-    ASSERT_EQ(team.join(), std::nullopt);
-    const DealReport report = lead(*team.admin(), team, 3);
-    EXPECT_EQ(report.problem, "");
-    EXPECT_EQ(report.completed, 3);
-    EXPECT_EQ(report.openLatencies.size(), 3U);
-    for (BotPlayer* player : team.players()) {
-        SCOPED_TRACE(player->name());
-        const PushTotals totals = player->tally().totals();
-        EXPECT_EQ(totals.of(RequestCode::initNewDeal), 3U);
-        EXPECT_EQ(totals.of(RequestCode::play), 3U);
-        EXPECT_EQ(totals.of(RequestCode::openCards), 3U);
-        EXPECT_EQ(totals.of(RequestCode::cardElected), 9U);
-        EXPECT_EQ(totals.foreignToken, 0U);
-        EXPECT_EQ(player->votes().sent, 3U);
-        EXPECT_EQ(player->votes().refused, 0U);
-    }
-    EXPECT_THAT(team.summary(), HasSubstr("openCards=9 cardElected=27"));
-}
-
-TEST_F(BotTeamTest, FixedVoteIsWhatTheOthersSee) {
-    BotOptions fixed = options(2, true);
-    fixed.vote = "13";
-    Team team(fixed);
-    ASSERT_EQ(team.join(), std::nullopt);
-    TestPlayer watcher(server.address());
-    watcher.join(RequestCode::loginPlayer, "Watcher");
-    team.admin()->line().send(RequestCode::initNewDeal, Json{{"title", "T"}});
-    team.admin()->line().send(RequestCode::play);
-    EXPECT_TRUE(watcher.pushes.waitForPush(RequestCode::cardElected, "Bot1"));
-    EXPECT_TRUE(watcher.pushes.waitForPush(RequestCode::cardElected, "Bot2"));
-    for (const Request& push : watcher.pushes.waitFor(10, 100ms)) {
-        if (push.request == RequestCode::cardElected) {
-            EXPECT_EQ(server::test::bodyJson(push)["symbol"], "13");
-        }
-    }
-}
-
 TEST_F(BotTeamTest, LeavingLogsEveryoneOut) {
     TestPlayer watcher(server.address());
     watcher.join(RequestCode::loginAdmin, "Watcher");

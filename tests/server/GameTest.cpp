@@ -156,15 +156,6 @@ TEST_F(GameLoginTest, OneAdminAfterWhomPlayersWithUniqueNamesUpToTheLimit) {
     EXPECT_EQ(game.roster().size(), 4U);
 }
 
-TEST_F(GameLoginTest, DefaultGameTakesTwentyFourPlayers) {
-    game = Game();
-    seat(Code::loginAdmin, "P1");
-    for (int i = 2; i <= 24; ++i) {
-        seat(Code::loginPlayer, "P" + std::to_string(i));
-    }
-    EXPECT_EQ(login(Code::loginPlayer, "P25").answer.info, "The game is full");
-}
-
 // The server connects to the client server between review and admission;
 // whatever happened meanwhile still counts.
 TEST_F(GameLoginTest, AdmissionChecksTheSeatAgain) {
