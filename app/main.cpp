@@ -2,9 +2,9 @@
 #include <QIcon>
 #include <cstdio>
 
-#include "AppDelegate.h"
-#include "CommandLine.h"
-#include "QtMainQueue.h"
+#include "client/app/AppDelegate.h"
+#include "client/app/CommandLine.h"
+#include "client/qt/QtMainQueue.h"
 
 namespace {
 

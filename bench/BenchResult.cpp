@@ -1,4 +1,4 @@
-#include "BenchResult.h"
+#include "bench/BenchResult.h"
 
 #include <algorithm>
 #include <cmath>

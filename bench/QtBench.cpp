@@ -1,12 +1,12 @@
-#include "QtBench.h"
+#include "bench/QtBench.h"
 
 #include <QApplication>
 #include <QThread>
 
 #include <cstdio>
 
-#include "BenchResult.h"
-#include "QtMainQueue.h"
+#include "bench/BenchResult.h"
+#include "client/qt/QtMainQueue.h"
 
 namespace tarvendo::bench {
 

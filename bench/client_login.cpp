@@ -16,9 +16,9 @@
 #include <sstream>
 #include <thread>
 
-#include "BenchResult.h"
-#include "ChildProcess.h"
-#include "Team.h"
+#include "bench/BenchResult.h"
+#include "bot/Team.h"
+#include "support/ChildProcess.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ struct RunFigures {
 
 // The latest time the client's driver noted the mark, in steady-clock
 // nanoseconds; absent before the first.
-std::optional<long long> latestNote(const bot::ChildProcess& client, const std::string& mark) {
+std::optional<long long> latestNote(const test::ChildProcess& client, const std::string& mark) {
     std::istringstream lines(client.output());
     std::optional<long long> latest;
     for (std::string line; std::getline(lines, line);) {
@@ -54,7 +54,7 @@ std::optional<long long> latestNote(const bot::ChildProcess& client, const std::
     return latest;
 }
 
-std::optional<long long> awaitNote(const bot::ChildProcess& client, const std::string& mark) {
+std::optional<long long> awaitNote(const test::ChildProcess& client, const std::string& mark) {
     const BenchClock::time_point deadline = BenchClock::now() + kStepLimit;
     while (BenchClock::now() < deadline) {
         if (const std::optional<long long> noted = latestNote(client, mark)) {
@@ -66,7 +66,7 @@ std::optional<long long> awaitNote(const bot::ChildProcess& client, const std::s
 }
 
 // Waits until the desktop painted after `since` and then stayed quiet.
-bool awaitQuietDesktop(const bot::ChildProcess& client, BenchClock::time_point since) {
+bool awaitQuietDesktop(const test::ChildProcess& client, BenchClock::time_point since) {
     const BenchClock::time_point deadline = BenchClock::now() + kStepLimit;
     while (BenchClock::now() < deadline) {
         const std::optional<long long> painted = latestNote(client, "desktop-painted");
@@ -93,26 +93,26 @@ int freePort() {
     return bound ? ntohs(address.sin_port) : 0;
 }
 
-std::unique_ptr<bot::ChildProcess> startServer(int& port) {
+std::unique_ptr<test::ChildProcess> startServer(int& port) {
     auto server =
-        bot::ChildProcess::start(TARVENDO_SERVER_PROGRAM, {"--port", "0", "--no-advertise"});
+        test::ChildProcess::start(TARVENDO_SERVER_PROGRAM, {"--port", "0", "--no-advertise"});
     const std::optional<int> listening =
-        server ? bot::listeningPort(*server, kStepLimit) : std::nullopt;
+        server ? test::listeningPort(*server, kStepLimit) : std::nullopt;
     port = listening.value_or(0);
     return listening ? std::move(server) : nullptr;
 }
 
-void stop(bot::ChildProcess& child) {
+void stop(test::ChildProcess& child) {
     child.signal(SIGTERM);
     child.waitForExit(kStepLimit);
 }
 
 // Starts the client and waits until it is logged in; why not, or empty.
-std::string startAndLogIn(int serverPort, std::unique_ptr<bot::ChildProcess>& client,
+std::string startAndLogIn(int serverPort, std::unique_ptr<test::ChildProcess>& client,
                           RunFigures& figures) {
     ::setenv("TARVENDO_BENCH_SERVER_PORT", std::to_string(serverPort).c_str(), 1);
     const BenchClock::time_point started = BenchClock::now();
-    client = bot::ChildProcess::start(
+    client = test::ChildProcess::start(
         TARVENDO_CLIENT_PROGRAM,
         {"--client-port", std::to_string(freePort()), "--server-address", "127.0.0.1"});
     const std::optional<long long> shown =
@@ -129,7 +129,7 @@ std::string startAndLogIn(int serverPort, std::unique_ptr<bot::ChildProcess>& cl
 
 // Seats 23 bots beside the client and reads its peak memory once the table
 // is drawn; the bots leave on return. Why not, or empty.
-std::string seatBots(int serverPort, const bot::ChildProcess& client, RunFigures& figures) {
+std::string seatBots(int serverPort, const test::ChildProcess& client, RunFigures& figures) {
     bot::BotOptions options;
     options.server = {"127.0.0.1", serverPort};
     options.players = kBots;
@@ -150,11 +150,11 @@ std::string seatBots(int serverPort, const bot::ChildProcess& client, RunFigures
 // One client from its start to a table of 24; why not, or empty.
 std::string runOnce(RunFigures& figures) {
     int serverPort = 0;
-    const std::unique_ptr<bot::ChildProcess> server = startServer(serverPort);
+    const std::unique_ptr<test::ChildProcess> server = startServer(serverPort);
     if (!server) {
         return "the server did not start";
     }
-    std::unique_ptr<bot::ChildProcess> client;
+    std::unique_ptr<test::ChildProcess> client;
     std::string problem = startAndLogIn(serverPort, client, figures);
     if (problem.empty()) {
         problem = seatBots(serverPort, *client, figures);

@@ -9,16 +9,16 @@
 #include <random>
 #include <thread>
 
-#include "BenchResult.h"
-#include "ClientServerThread.h"
-#include "Desktop.h"
-#include "Frame.h"
-#include "QtBench.h"
-#include "Request.h"
-#include "Server.h"
-#include "Shared.h"
-#include "SocketPrimitives.h"
-#include "ToolBox.h"
+#include "bench/BenchResult.h"
+#include "bench/QtBench.h"
+#include "client/ClientSession.h"
+#include "client/table/Desktop.h"
+#include "protocol/Request.h"
+#include "protocol/ToolBox.h"
+#include "session/ClientServerThread.h"
+#include "transport/Frame.h"
+#include "transport/ServingThread.h"
+#include "transport/SocketPrimitives.h"
 
 namespace {
 
@@ -35,6 +35,7 @@ constexpr const char* kToken = "bench-token";
 // The desktop with a hook that tells when its paintEvent is over.
 class TimedDesktop : public client::Desktop {
 public:
+    using Desktop::Desktop;
     std::function<void()> painted;
 
 protected:
@@ -124,11 +125,11 @@ std::optional<std::vector<double>> measure(const PushSender& sender, TimedDeskto
     return samples;
 }
 
-int run(Server& clientServer) {
-    TimedDesktop desktop;
+int run(client::ClientSession& session, std::int32_t clientServerPort) {
+    TimedDesktop desktop(session);
     desktop.resize(kDesktopSize);
     desktop.show();
-    const std::shared_ptr<Socket> socket = connectTo(clientServer.boundPort().value_or(0));
+    const std::shared_ptr<Socket> socket = connectTo(clientServerPort);
     const PushSender sender(socket);
     if (!socket || !seatPlayers(sender, desktop)) {
         std::fprintf(stderr, "push_to_paint: the desktop never showed every player\n");
@@ -145,18 +146,16 @@ int run(Server& clientServer) {
 
 // The client server listens on a thread of its own, as in the client.
 int serveAndRun() {
-    Shared::setToken(kToken);
-    const auto delegate = std::make_shared<ClientServerDelegate>();
-    const std::shared_ptr<Server> clientServer = Server::create(delegate);
-    if (!clientServer || !clientServer->listenOn(0)) {
+    client::ClientSession session;
+    session.shared().setToken(kToken);
+    const auto delegate = std::make_shared<ClientServerDelegate>(session.pushReceiver());
+    const std::unique_ptr<ServingThread> clientServer =
+        ServingThread::start(Server::create(delegate), 0);
+    if (!clientServer) {
         std::fprintf(stderr, "push_to_paint: the client server cannot listen\n");
         return 1;
     }
-    std::thread serving([&clientServer] { clientServer->serve(); });
-    const int status = run(*clientServer);
-    clientServer->stop();
-    serving.join();
-    return status;
+    return run(session, clientServer->port());
 }
 
 }  // namespace

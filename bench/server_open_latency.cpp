@@ -7,15 +7,17 @@
 #include <cstdio>
 #include <memory>
 
-#include "BenchResult.h"
-#include "ChildProcess.h"
-#include "DealDriver.h"
-#include "Team.h"
+#include "bench/BenchResult.h"
+#include "bot/DealDriver.h"
+#include "bot/Team.h"
+#include "support/ChildProcess.h"
 
 namespace {
 
 using namespace tarvendo::bot;
 using namespace tarvendo::bench;
+using tarvendo::test::ChildProcess;
+using tarvendo::test::listeningPort;
 using namespace std::chrono_literals;
 
 constexpr int kPlayers = 24;

@@ -6,14 +6,15 @@
 
 #include <cstdio>
 
-#include "BenchResult.h"
-#include "CardStore.h"
-#include "Deck.h"
-#include "Desktop.h"
-#include "MainView.h"
-#include "NotificationCenter.h"
-#include "QtBench.h"
-#include "Workspace.h"
+#include "bench/BenchResult.h"
+#include "bench/QtBench.h"
+#include "client/ClientSession.h"
+#include "client/table/Deck.h"
+#include "client/table/Desktop.h"
+#include "client/table/MainView.h"
+#include "client/table/Workspace.h"
+#include "protocol/DeckSymbols.h"
+#include "session/NotificationCenter.h"
 
 namespace {
 
@@ -24,14 +25,12 @@ using namespace std::chrono_literals;
 constexpr QSize kViewSize{1008, 720};
 constexpr int kWarmUps = 5;
 constexpr int kSamples = 200;
-constexpr const char* kSymbols[] = {"0", "½", "1", "2", "3", "5", "8", "13", "20", "40", "?", "∞"};
-
-void post(Event event, UserInfo info = {}) {
-    NotificationCenter::defaultCenter().post(event, std::move(info));
-}
 
 // What the pushes of a finished deal leave on the admin's table.
-void seatPlayersAndOpenCards() {
+void seatPlayersAndOpenCards(NotificationCenter& center) {
+    const auto post = [&center](Event event, UserInfo info = {}) {
+        center.post(event, std::move(info));
+    };
     post(Event::userIsLoggedIn, UserInfo().setBoolean("is_admin", true));
     for (int number = 1; number <= kTablePlayers; ++number) {
         post(Event::playerDidAdd, UserInfo().setText("player_name", playerName(number)));
@@ -39,9 +38,10 @@ void seatPlayersAndOpenCards() {
     post(Event::initNewDeal, UserInfo().setText("title", "Deal 1"));
     post(Event::play);
     for (int number = 1; number <= kTablePlayers; ++number) {
-        post(Event::cardElected, UserInfo()
-                                     .setText("player_name", playerName(number))
-                                     .setText("symbol", kSymbols[number % std::size(kSymbols)]));
+        post(Event::cardElected,
+             UserInfo()
+                 .setText("player_name", playerName(number))
+                 .setText("symbol", std::string(kDeckSymbols[number % kDeckSymbols.size()])));
     }
     post(Event::openCards);
 }
@@ -59,11 +59,11 @@ double timedRedraw(client::MainView& view, QImage& image) {
 }
 
 int run() {
-    client::CardStore cardStore;
-    client::MainView view(cardStore, nullptr);
+    client::ClientSession session;
+    client::MainView view(session);
     view.resize(kViewSize);
     view.show();
-    seatPlayersAndOpenCards();
+    seatPlayersAndOpenCards(session.center());
     if (!processEventsUntil([&view] { return tableIsReady(view); }, 10s)) {
         std::fprintf(stderr, "table_redraw: the table never showed every player\n");
         return 1;

@@ -3,6 +3,7 @@
 add_library(tarvendo_common INTERFACE)
 target_compile_features(tarvendo_common INTERFACE cxx_std_20)
 target_compile_options(tarvendo_common INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_definitions(tarvendo_common INTERFACE TARVENDO_VERSION="${PROJECT_VERSION}")
 # GCC 12 reports string concatenations at -O2 as overlapping copies
 # (-Wrestrict); it is the compiler's false positive, not ours.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)

@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "Address.h"
-#include "FuzzTargets.h"
-#include "Invariant.h"
+#include "fuzz/FuzzTargets.h"
+#include "fuzz/Invariant.h"
+#include "transport/Address.h"
 
 namespace tarvendo::fuzz {
 

@@ -1,8 +1,8 @@
-#include "Answer.h"
-#include "FuzzTargets.h"
-#include "Invariant.h"
-#include "JsonProbe.h"
-#include "RoundTrip.h"
+#include "fuzz/FuzzTargets.h"
+#include "fuzz/Invariant.h"
+#include "fuzz/JsonProbe.h"
+#include "fuzz/RoundTrip.h"
+#include "protocol/Answer.h"
 
 namespace tarvendo::fuzz {
 

@@ -1,9 +1,9 @@
 #include <algorithm>
 
-#include "Base64.h"
-#include "FuzzTargets.h"
-#include "Invariant.h"
-#include "ToolBox.h"
+#include "fuzz/FuzzTargets.h"
+#include "fuzz/Invariant.h"
+#include "protocol/Base64.h"
+#include "protocol/ToolBox.h"
 
 namespace tarvendo::fuzz {
 

@@ -1,4 +1,4 @@
-#include "ByteReader.h"
+#include "fuzz/ByteReader.h"
 
 #include <algorithm>
 

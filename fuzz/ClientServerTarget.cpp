@@ -3,17 +3,17 @@
 #include <thread>
 #include <vector>
 
-#include "Answer.h"
-#include "ByteReader.h"
-#include "ClientServerThread.h"
-#include "EventObserver.h"
-#include "FrameModel.h"
-#include "FuzzTargets.h"
-#include "Invariant.h"
-#include "JsonProbe.h"
-#include "LoopbackFeed.h"
-#include "Request.h"
-#include "Shared.h"
+#include "fuzz/ByteReader.h"
+#include "fuzz/FrameModel.h"
+#include "fuzz/FuzzTargets.h"
+#include "fuzz/Invariant.h"
+#include "fuzz/JsonProbe.h"
+#include "fuzz/LoopbackFeed.h"
+#include "protocol/Answer.h"
+#include "protocol/Request.h"
+#include "session/ClientServerThread.h"
+#include "session/EventObserver.h"
+#include "session/Shared.h"
 
 namespace tarvendo::fuzz {
 

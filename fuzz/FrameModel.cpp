@@ -1,4 +1,4 @@
-#include "FrameModel.h"
+#include "fuzz/FrameModel.h"
 
 #include <algorithm>
 #include <bit>

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Frame.h"
+#include "transport/Frame.h"
 
 namespace tarvendo::fuzz {
 

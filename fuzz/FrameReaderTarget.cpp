@@ -1,10 +1,10 @@
 #include <string>
 
-#include "ByteReader.h"
-#include "FrameModel.h"
-#include "FuzzTargets.h"
-#include "Invariant.h"
-#include "LoopbackFeed.h"
+#include "fuzz/ByteReader.h"
+#include "fuzz/FrameModel.h"
+#include "fuzz/FuzzTargets.h"
+#include "fuzz/Invariant.h"
+#include "fuzz/LoopbackFeed.h"
 
 namespace tarvendo::fuzz {
 

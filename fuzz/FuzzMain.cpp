@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "FuzzTargets.h"
+#include "fuzz/FuzzTargets.h"
 
 // One libFuzzer program per target; the build names the target.
 namespace {

@@ -1,4 +1,4 @@
-#include "FuzzTargets.h"
+#include "fuzz/FuzzTargets.h"
 
 #include <algorithm>
 #include <array>

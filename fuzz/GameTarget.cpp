@@ -7,12 +7,12 @@
 #include <variant>
 #include <vector>
 
-#include "ByteReader.h"
-#include "Deck.h"
-#include "FuzzTargets.h"
-#include "Game.h"
-#include "Invariant.h"
-#include "JsonProbe.h"
+#include "fuzz/ByteReader.h"
+#include "fuzz/FuzzTargets.h"
+#include "fuzz/Invariant.h"
+#include "fuzz/JsonProbe.h"
+#include "protocol/DeckSymbols.h"
+#include "server/Game.h"
 
 namespace tarvendo::fuzz {
 
@@ -216,9 +216,8 @@ private:
         const Player* other = game_.roster().byToken(tokenOf((seat + choice) % kSeats));
         const std::string name = other ? other->name : nameFrom(choice & 7, input);
         const std::uint8_t card = input.byte();
-        const std::string symbol = card < server::kDeckSymbols.size()
-                                       ? std::string(server::kDeckSymbols[card])
-                                       : input.text(8);
+        const std::string symbol =
+            card < kDeckSymbols.size() ? std::string(kDeckSymbols[card]) : input.text(8);
         Expectation expectation =
             ask(seat, RequestCode::cardElected, Json{{"player_name", name}, {"symbol", symbol}});
         expectation.votedName = name;
@@ -317,7 +316,7 @@ private:
         require(expected.votedName == voter, "a vote was accepted for another player");
         require(stringMember(body, "player_name") == voter, "a vote is told under another name");
         const std::optional<std::string> symbol = stringMember(body, "symbol");
-        require(symbol && server::isDeckSymbol(*symbol), "a vote for a card not in the deck");
+        require(symbol && isDeckSymbol(*symbol), "a vote for a card not in the deck");
     }
 
     void checkRoster() const {

@@ -1,4 +1,4 @@
-#include "Invariant.h"
+#include "fuzz/Invariant.h"
 
 namespace tarvendo::fuzz {
 

@@ -1,4 +1,4 @@
-#include "JsonProbe.h"
+#include "fuzz/JsonProbe.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "ToolBox.h"
+#include "protocol/ToolBox.h"
 
 // The fuzzers' own view of a JSON text, taken with the library directly so
 // that it does not share the product's field readers.

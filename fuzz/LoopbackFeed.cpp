@@ -1,4 +1,4 @@
-#include "LoopbackFeed.h"
+#include "fuzz/LoopbackFeed.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "Invariant.h"
-#include "SocketPrimitives.h"
+#include "fuzz/Invariant.h"
+#include "transport/SocketPrimitives.h"
 
 namespace tarvendo::fuzz {
 

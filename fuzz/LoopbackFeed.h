@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "Socket.h"
+#include "transport/Socket.h"
 
 namespace tarvendo::fuzz {
 

@@ -1,8 +1,8 @@
-#include "FuzzTargets.h"
-#include "Invariant.h"
-#include "JsonProbe.h"
-#include "Request.h"
-#include "RoundTrip.h"
+#include "fuzz/FuzzTargets.h"
+#include "fuzz/Invariant.h"
+#include "fuzz/JsonProbe.h"
+#include "fuzz/RoundTrip.h"
+#include "protocol/Request.h"
 
 namespace tarvendo::fuzz {
 

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "ByteBuffer.h"
-#include "Invariant.h"
+#include "fuzz/Invariant.h"
+#include "transport/ByteBuffer.h"
 
 namespace tarvendo::fuzz {
 

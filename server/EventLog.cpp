@@ -1,9 +1,9 @@
-#include "EventLog.h"
+#include "server/EventLog.h"
 
 #include <cstdio>
 #include <ctime>
 
-#include "Diagnostics.h"
+#include "transport/Diagnostics.h"
 
 namespace tarvendo::server {
 

@@ -1,8 +1,8 @@
-#include "Game.h"
+#include "server/Game.h"
 
-#include "Deck.h"
-#include "JsonFields.h"
-#include "Text.h"
+#include "protocol/DeckSymbols.h"
+#include "protocol/JsonFields.h"
+#include "server/Text.h"
 
 namespace tarvendo::server {
 

@@ -6,10 +6,10 @@
 #include <variant>
 #include <vector>
 
-#include "LoginForm.h"
-#include "Outcome.h"
-#include "Request.h"
-#include "Roster.h"
+#include "protocol/Request.h"
+#include "server/LoginForm.h"
+#include "server/Outcome.h"
+#include "server/Roster.h"
 
 namespace tarvendo::server {
 

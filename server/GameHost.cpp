@@ -1,7 +1,7 @@
-#include "GameHost.h"
+#include "server/GameHost.h"
 
-#include "SocketPrimitives.h"
-#include "TokenSource.h"
+#include "server/TokenSource.h"
+#include "transport/SocketPrimitives.h"
 
 namespace tarvendo::server {
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "Answer.h"
-#include "EventLog.h"
-#include "Game.h"
-#include "PushChannel.h"
-#include "Request.h"
+#include "protocol/Answer.h"
+#include "protocol/Request.h"
+#include "server/EventLog.h"
+#include "server/Game.h"
+#include "server/PushChannel.h"
 
 namespace tarvendo::server {
 

@@ -5,13 +5,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
 
-#include "EventLog.h"
-#include "Frame.h"
-#include "GameHost.h"
-#include "RequestConnection.h"
-#include "Server.h"
+#include "server/EventLog.h"
+#include "server/GameHost.h"
+#include "server/RequestConnection.h"
+#include "transport/Frame.h"
+#include "transport/ServingThread.h"
 
 namespace tarvendo::server {
 
@@ -39,8 +38,8 @@ public:
     GameServer(const GameServer&) = delete;
     GameServer& operator=(const GameServer&) = delete;
 
-    std::int32_t port() const { return port_; }
-    std::size_t activeConnections() { return server_->activeConnections(); }
+    std::int32_t port() const { return serving_->port(); }
+    std::size_t activeConnections() { return serving_->server().activeConnections(); }
     // Drops the push connections first, so no player is announced as leaving,
     // then every request connection. Idempotent.
     void stop();
@@ -50,9 +49,7 @@ private:
 
     GameHost host_;
     std::shared_ptr<RequestConnections> connections_;
-    std::shared_ptr<Server> server_;
-    std::int32_t port_ = 0;
-    std::thread serving_;
+    std::unique_ptr<ServingThread> serving_;
 };
 
 }  // namespace tarvendo::server

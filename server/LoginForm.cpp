@@ -1,9 +1,9 @@
-#include "LoginForm.h"
+#include "server/LoginForm.h"
 
 #include <optional>
 
-#include "JsonFields.h"
-#include "Text.h"
+#include "protocol/JsonFields.h"
+#include "server/Text.h"
 
 namespace tarvendo::server {
 

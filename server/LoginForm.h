@@ -5,7 +5,7 @@
 #include <string>
 #include <variant>
 
-#include "Request.h"
+#include "protocol/Request.h"
 
 namespace tarvendo::server {
 

@@ -1,4 +1,4 @@
-#include "Outcome.h"
+#include "server/Outcome.h"
 
 namespace tarvendo::server {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "Answer.h"
-#include "Request.h"
+#include "protocol/Answer.h"
+#include "protocol/Request.h"
 
 namespace tarvendo::server {
 

@@ -1,8 +1,8 @@
-#include "PushChannel.h"
+#include "server/PushChannel.h"
 
 #include <sys/socket.h>
 
-#include "Frame.h"
+#include "transport/Frame.h"
 
 namespace tarvendo::server {
 

@@ -10,8 +10,8 @@
 #include <mutex>
 #include <thread>
 
-#include "ByteBuffer.h"
-#include "Socket.h"
+#include "transport/ByteBuffer.h"
+#include "transport/Socket.h"
 
 namespace tarvendo::server {
 

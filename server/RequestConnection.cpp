@@ -1,6 +1,6 @@
-#include "RequestConnection.h"
+#include "server/RequestConnection.h"
 
-#include "Outcome.h"
+#include "server/Outcome.h"
 
 namespace tarvendo::server {
 

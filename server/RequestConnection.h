@@ -3,10 +3,10 @@
 #include <atomic>
 #include <memory>
 
-#include "EventLog.h"
-#include "Frame.h"
-#include "GameHost.h"
-#include "Server.h"
+#include "server/EventLog.h"
+#include "server/GameHost.h"
+#include "transport/Frame.h"
+#include "transport/Server.h"
 
 namespace tarvendo::server {
 

@@ -1,4 +1,4 @@
-#include "Roster.h"
+#include "server/Roster.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ToolBox.h"
+#include "protocol/ToolBox.h"
 
 namespace tarvendo::server {
 

@@ -1,17 +1,12 @@
-#include "ServerOptions.h"
+#include "server/ServerOptions.h"
 
 namespace tarvendo::server {
 
 namespace {
 
 // Reads one option into the command; false for an option it does not know.
-bool readOption(const std::string& option, OptionReader& reader, ServerCommand& command) {
-    ServerOptions& options = command.options;
-    if (option == "--help" || option == "-h") {
-        command.action = CommandAction::showHelp;
-    } else if (option == "--version") {
-        command.action = CommandAction::showVersion;
-    } else if (option == "--no-advertise") {
+bool readOption(const std::string& option, OptionReader& reader, ServerOptions& options) {
+    if (option == "--no-advertise") {
         options.advertise = false;
     } else if (option == "--port") {
         options.port = static_cast<std::int32_t>(reader.integer(0, 65535).value_or(options.port));

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "Game.h"
-#include "OptionReader.h"
+#include "program/OptionReader.h"
+#include "server/Game.h"
 
 namespace tarvendo::server {
 

@@ -1,6 +1,6 @@
-#include "Text.h"
+#include "server/Text.h"
 
-#include "JsonFields.h"
+#include "protocol/JsonFields.h"
 
 namespace tarvendo::server {
 

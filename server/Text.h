@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "Request.h"
-#include "ToolBox.h"
+#include "protocol/Request.h"
+#include "protocol/ToolBox.h"
 
 // Small readers for the text and bodies that arrive in requests.
 namespace tarvendo::server {

@@ -1,4 +1,4 @@
-#include "TokenSource.h"
+#include "server/TokenSource.h"
 
 #include <sys/random.h>
 

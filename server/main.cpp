@@ -1,12 +1,11 @@
 // tarvendo-server: hosts one game on a TCP port until SIGINT or SIGTERM.
-#include <iostream>
 #include <memory>
 
-#include "EventLog.h"
-#include "GameServer.h"
-#include "ServerOptions.h"
-#include "ServiceAdvertiser.h"
-#include "StopSignal.h"
+#include "discovery/ServiceAdvertiser.h"
+#include "program/StopSignal.h"
+#include "server/EventLog.h"
+#include "server/GameServer.h"
+#include "server/ServerOptions.h"
 
 namespace {
 
@@ -33,7 +32,7 @@ std::unique_ptr<ServiceAdvertiser> advertise(std::int32_t port, EventLog& log) {
 }
 
 int runServer(const ServerOptions& options) {
-    StopSignal& stopSignal = StopSignal::install();
+    tarvendo::StopSignal& stopSignal = tarvendo::StopSignal::install();
     EventLog log;
     GameServerSettings settings;
     settings.maxPlayers = options.maxPlayers;
@@ -57,19 +56,7 @@ int runServer(const ServerOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const ServerCommand command = parseServerCommand(argumentsOf(argc, argv));
-    switch (command.action) {
-        case CommandAction::showHelp:
-            std::cout << serverUsage();
-            return 0;
-        case CommandAction::showVersion:
-            std::cout << "tarvendo-server " << TARVENDO_VERSION << '\n';
-            return 0;
-        case CommandAction::fail:
-            std::cerr << "tarvendo-server: " << command.error << '\n' << serverUsage();
-            return 2;
-        case CommandAction::run:
-            break;
-    }
-    return runServer(command.options);
+    return tarvendo::runCommand<ServerOptions>(
+        parseServerCommand(tarvendo::argumentsOf(argc, argv)), "tarvendo-server", serverUsage(),
+        runServer);
 }

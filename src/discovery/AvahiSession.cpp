@@ -1,4 +1,4 @@
-#include "AvahiSession.h"
+#include "discovery/AvahiSession.h"
 
 #include <avahi-common/error.h>
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "DiscoveryStatus.h"
+#include "discovery/DiscoveryStatus.h"
 
 namespace tarvendo {
 

@@ -1,11 +1,11 @@
-#include "BonjoureBrowser.h"
+#include "discovery/BonjoureBrowser.h"
 
 #include <optional>
 #include <vector>
 
-#include "MainQueue.h"
-#include "NotificationCenter.h"
-#include "ServiceBrowser.h"
+#include "discovery/ServiceBrowser.h"
+#include "session/MainQueue.h"
+#include "session/NotificationCenter.h"
 
 namespace tarvendo {
 
@@ -14,6 +14,8 @@ namespace tarvendo {
 // here happens on the main thread and a stopped or dropped search stays silent.
 class BonjoureBrowser::Search : public std::enable_shared_from_this<Search> {
 public:
+    explicit Search(NotificationCenter& center) : center_(center) {}
+
     void run(double timeoutAfter) {
         stop();
         stopped_ = false;
@@ -56,8 +58,7 @@ private:
         }
         stop();
         serverDidFound_ = true;
-        NotificationCenter::defaultCenter().post(Event::bonjoureServerFound,
-                                                 UserInfo().setAddresses("addresses", addresses));
+        center_.post(Event::bonjoureServerFound, UserInfo().setAddresses("addresses", addresses));
     }
 
     void timeout() {
@@ -65,16 +66,18 @@ private:
             return;
         }
         stop();
-        NotificationCenter::defaultCenter().post(Event::bonjoureServerNotFound);
+        center_.post(Event::bonjoureServerNotFound);
     }
 
+    NotificationCenter& center_;
     bool serverDidFound_ = false;
     bool stopped_ = true;
     std::unique_ptr<ServiceBrowser> browser_;
     std::optional<DelayedTask> timer_;
 };
 
-BonjoureBrowser::BonjoureBrowser() : search_(std::make_shared<Search>()) {}
+BonjoureBrowser::BonjoureBrowser(NotificationCenter& center)
+    : search_(std::make_shared<Search>(center)) {}
 
 BonjoureBrowser::~BonjoureBrowser() {
     stop();

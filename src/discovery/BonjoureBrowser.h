@@ -4,13 +4,15 @@
 
 namespace tarvendo {
 
+class NotificationCenter;
+
 // One discovery of the game server for the login window: posts
 // bonjoureServerFound {"addresses"} for the first server resolved, or
 // bonjoureServerNotFound once the time limit has passed without one. Both
-// events are posted on the main queue.
+// events are posted on the centre from the main queue.
 class BonjoureBrowser {
 public:
-    BonjoureBrowser();
+    explicit BonjoureBrowser(NotificationCenter& center);
     // Stops: a dropped browser never posts.
     ~BonjoureBrowser();
     BonjoureBrowser(const BonjoureBrowser&) = delete;

@@ -1,4 +1,4 @@
-#include "ResolvedAddress.h"
+#include "discovery/ResolvedAddress.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

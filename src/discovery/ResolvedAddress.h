@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "Address.h"
+#include "transport/Address.h"
 
 namespace tarvendo {
 

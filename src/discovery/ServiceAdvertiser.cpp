@@ -1,4 +1,4 @@
-#include "ServiceAdvertiser.h"
+#include "discovery/ServiceAdvertiser.h"
 
 #include <avahi-common/alternative.h>
 #include <avahi-common/error.h>

@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "AvahiSession.h"
-#include "DiscoveryStatus.h"
-#include "ServiceIdentity.h"
+#include "discovery/AvahiSession.h"
+#include "discovery/DiscoveryStatus.h"
+#include "discovery/ServiceIdentity.h"
 
 namespace tarvendo {
 

@@ -1,11 +1,11 @@
-#include "ServiceBrowser.h"
+#include "discovery/ServiceBrowser.h"
 
 #include <avahi-common/error.h>
 
 #include <algorithm>
 #include <utility>
 
-#include "ResolvedAddress.h"
+#include "discovery/ResolvedAddress.h"
 
 namespace tarvendo {
 

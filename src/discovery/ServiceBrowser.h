@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "Address.h"
-#include "AvahiSession.h"
-#include "DiscoveryStatus.h"
-#include "ServiceIdentity.h"
+#include "discovery/AvahiSession.h"
+#include "discovery/DiscoveryStatus.h"
+#include "discovery/ServiceIdentity.h"
+#include "transport/Address.h"
 
 namespace tarvendo {
 

@@ -1,8 +1,8 @@
-#include "Answer.h"
+#include "protocol/Answer.h"
 
-#include "JsonFields.h"
-#include "Request.h"
-#include "ToolBox.h"
+#include "protocol/JsonFields.h"
+#include "protocol/Request.h"
+#include "protocol/ToolBox.h"
 
 namespace tarvendo {
 

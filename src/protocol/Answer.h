@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "AnswerMessage.h"
-#include "ByteBuffer.h"
+#include "protocol/AnswerMessage.h"
+#include "transport/ByteBuffer.h"
 
 namespace tarvendo {
 

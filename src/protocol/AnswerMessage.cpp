@@ -1,6 +1,6 @@
-#include "AnswerMessage.h"
+#include "protocol/AnswerMessage.h"
 
-#include "NameTable.h"
+#include "protocol/NameTable.h"
 
 namespace tarvendo {
 

@@ -1,4 +1,4 @@
-#include "Base64.h"
+#include "protocol/Base64.h"
 
 #include <array>
 #include <cstdint>

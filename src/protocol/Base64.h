@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "ByteBuffer.h"
+#include "transport/ByteBuffer.h"
 
 namespace tarvendo {
 

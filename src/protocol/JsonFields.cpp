@@ -1,8 +1,8 @@
-#include "JsonFields.h"
+#include "protocol/JsonFields.h"
 
 #include <cmath>
 
-#include "Base64.h"
+#include "protocol/Base64.h"
 
 namespace tarvendo::json_fields {
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "ByteBuffer.h"
-#include "ToolBox.h"
+#include "protocol/ToolBox.h"
+#include "transport/ByteBuffer.h"
 
 // Field readers shared by the request and answer codecs: a field of the wrong
 // type reads as absent.

@@ -1,7 +1,7 @@
-#include "Request.h"
+#include "protocol/Request.h"
 
-#include "Diagnostics.h"
-#include "JsonFields.h"
+#include "protocol/JsonFields.h"
+#include "transport/Diagnostics.h"
 
 namespace tarvendo {
 

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "ByteBuffer.h"
-#include "RequestCode.h"
+#include "protocol/RequestCode.h"
+#include "transport/ByteBuffer.h"
 
 namespace tarvendo {
 

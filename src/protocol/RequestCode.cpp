@@ -1,6 +1,6 @@
-#include "RequestCode.h"
+#include "protocol/RequestCode.h"
 
-#include "NameTable.h"
+#include "protocol/NameTable.h"
 
 namespace tarvendo {
 

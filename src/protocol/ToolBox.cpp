@@ -1,8 +1,8 @@
-#include "ToolBox.h"
+#include "protocol/ToolBox.h"
 
 #include <string>
 
-#include "Diagnostics.h"
+#include "transport/Diagnostics.h"
 
 namespace tarvendo {
 

@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "ByteBuffer.h"
+#include "transport/ByteBuffer.h"
 
 namespace tarvendo {
 

@@ -1,14 +1,14 @@
-#include "ClientServerThread.h"
+#include "session/ClientServerThread.h"
 
-#include "Answer.h"
-#include "Diagnostics.h"
-#include "PushedRequests.h"
-#include "Request.h"
+#include "protocol/Answer.h"
+#include "protocol/Request.h"
+#include "transport/Diagnostics.h"
 
 namespace tarvendo {
 
-ClientServerThread::ClientServerThread(std::shared_ptr<Socket> socket, FrameLimits limits)
-    : ServerThread(std::move(socket)), limits_(limits) {}
+ClientServerThread::ClientServerThread(std::shared_ptr<Socket> socket, PushReceiver receiver,
+                                       FrameLimits limits)
+    : ServerThread(std::move(socket)), receiver_(receiver), limits_(limits) {}
 
 void ClientServerThread::run() {
     while (isUsable()) {
@@ -29,7 +29,7 @@ bool ClientServerThread::isUsable() const {
 
 void ClientServerThread::handle(const ByteBuffer& payload) {
     if (const std::optional<Request> request = Request::usingJson(payload)) {
-        handlePushedRequest(*request);
+        handlePushedRequest(*request, receiver_);
     } else {
         answerUnknownRequest();
     }
@@ -43,7 +43,7 @@ void ClientServerThread::answerUnknownRequest() {
 }
 
 std::shared_ptr<ServerThread> ClientServerDelegate::serverThread(std::shared_ptr<Socket> socket) {
-    return std::make_shared<ClientServerThread>(std::move(socket), limits_);
+    return std::make_shared<ClientServerThread>(std::move(socket), receiver_, limits_);
 }
 
 }  // namespace tarvendo

@@ -3,9 +3,10 @@
 #include <chrono>
 #include <memory>
 
-#include "ByteBuffer.h"
-#include "Frame.h"
-#include "Server.h"
+#include "session/PushedRequests.h"
+#include "transport/ByteBuffer.h"
+#include "transport/Frame.h"
+#include "transport/Server.h"
 
 namespace tarvendo {
 
@@ -18,8 +19,8 @@ inline constexpr FrameLimits kClientServerFrameLimits{kMaxFrameLength, std::chro
 // pushed requests one after the other and turns each into its event.
 class ClientServerThread : public ServerThread {
 public:
-    explicit ClientServerThread(std::shared_ptr<Socket> socket,
-                                FrameLimits limits = kClientServerFrameLimits);
+    ClientServerThread(std::shared_ptr<Socket> socket, PushReceiver receiver,
+                       FrameLimits limits = kClientServerFrameLimits);
 
     // Ends when the peer closes or a read fails ("Connection lost"), or
     // silently once closing was asked for. The descriptor is released when
@@ -32,17 +33,20 @@ private:
     // The one answer the client server sends: to a push it cannot decode.
     void answerUnknownRequest();
 
+    const PushReceiver receiver_;
     const FrameLimits limits_;
 };
 
 // Makes a ClientServerThread for every connection the client server accepts.
 class ClientServerDelegate : public ServerDelegate {
 public:
-    explicit ClientServerDelegate(FrameLimits limits = kClientServerFrameLimits)
-        : limits_(limits) {}
+    explicit ClientServerDelegate(PushReceiver receiver,
+                                  FrameLimits limits = kClientServerFrameLimits)
+        : receiver_(receiver), limits_(limits) {}
     std::shared_ptr<ServerThread> serverThread(std::shared_ptr<Socket> socket) override;
 
 private:
+    const PushReceiver receiver_;
     const FrameLimits limits_;
 };
 

@@ -1,6 +1,6 @@
-#include "Event.h"
+#include "session/Event.h"
 
-#include "NameTable.h"
+#include "protocol/NameTable.h"
 
 namespace tarvendo {
 

@@ -1,4 +1,4 @@
-#include "EventObserver.h"
+#include "session/EventObserver.h"
 
 namespace tarvendo {
 
@@ -7,8 +7,7 @@ EventObserver::~EventObserver() {
 }
 
 void EventObserver::registerEvent(Event event, NotificationBlock block) {
-    const ObserverToken token =
-        NotificationCenter::defaultCenter().addObserver(event, std::move(block));
+    const ObserverToken token = center_.addObserver(event, std::move(block));
     const std::lock_guard lock(mutex_);
     observers_.push_back(token);
 }
@@ -21,7 +20,7 @@ void EventObserver::removeObservers() {
     }
     // Removal waits for blocks running elsewhere, which may register again.
     for (const ObserverToken token : removed) {
-        NotificationCenter::defaultCenter().removeObserver(token);
+        center_.removeObserver(token);
     }
 }
 

@@ -4,18 +4,18 @@
 #include <mutex>
 #include <vector>
 
-#include "NotificationCenter.h"
+#include "session/NotificationCenter.h"
 
 namespace tarvendo {
 
-// The observers of one adopter on the default centre, removed when it is
+// The observers of one adopter on its centre, removed when it is
 // destroyed. A base class's destructor runs after the adopter's own members
 // are gone, so an adopter whose blocks use its members either calls
 // removeObservers() first in its destructor or holds an EventObserver as its
 // last member instead of deriving from it.
 class EventObserver {
 public:
-    EventObserver() = default;
+    explicit EventObserver(NotificationCenter& center) : center_(center) {}
     ~EventObserver();
     EventObserver(const EventObserver&) = delete;
     EventObserver& operator=(const EventObserver&) = delete;
@@ -26,7 +26,10 @@ public:
     void removeObservers();
     std::size_t observerCount();
 
+    NotificationCenter& center() const { return center_; }
+
 private:
+    NotificationCenter& center_;
     std::mutex mutex_;  // guards observers_; never held while removing
     std::vector<ObserverToken> observers_;
 };

@@ -1,10 +1,10 @@
-#include "MainQueue.h"
+#include "session/MainQueue.h"
 
 #include <cmath>
 #include <mutex>
 #include <utility>
 
-#include "RunLoop.h"
+#include "session/RunLoop.h"
 
 namespace tarvendo {
 

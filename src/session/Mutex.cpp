@@ -1,6 +1,6 @@
-#include "Mutex.h"
+#include "session/Mutex.h"
 
-#include "Diagnostics.h"
+#include "transport/Diagnostics.h"
 
 namespace tarvendo {
 

@@ -1,4 +1,4 @@
-#include "NotificationCenter.h"
+#include "session/NotificationCenter.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -62,13 +62,6 @@ private:
     bool retired_ = false;
     std::vector<std::thread::id> running_;  // one entry per call in progress
 };
-
-NotificationCenter& NotificationCenter::defaultCenter() {
-    // Never destroyed: connection threads and static adopters may still post
-    // or remove observers while the process exits.
-    static auto* const center = new NotificationCenter;
-    return *center;
-}
 
 NotificationCenter::NotificationCenter() = default;
 NotificationCenter::~NotificationCenter() = default;

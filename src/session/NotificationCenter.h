@@ -6,8 +6,8 @@
 #include <mutex>
 #include <vector>
 
-#include "Event.h"
-#include "UserInfo.h"
+#include "session/Event.h"
+#include "session/UserInfo.h"
 
 namespace tarvendo {
 
@@ -29,9 +29,6 @@ struct ObserverToken {
 // the posting thread. Safe from any thread.
 class NotificationCenter {
 public:
-    // The process-wide centre every poster and observer uses.
-    static NotificationCenter& defaultCenter();
-
     NotificationCenter();
     ~NotificationCenter();
     NotificationCenter(const NotificationCenter&) = delete;

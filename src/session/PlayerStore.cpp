@@ -1,19 +1,17 @@
-#include "PlayerStore.h"
+#include "session/PlayerStore.h"
 
 #include <algorithm>
 
-#include "NotificationCenter.h"
-#include "Shared.h"
-
 namespace tarvendo {
 
-PlayerStore::PlayerStore() : mutex_("PlayerStore") {}
+PlayerStore::PlayerStore(NotificationCenter& center, const Shared& shared)
+    : center_(center), shared_(shared), mutex_("PlayerStore") {}
 
 void PlayerStore::add(const std::string& playerName, const std::string& symbol) {
     mutex_.sync([&] {
         data_.insert_or_assign(playerName, symbol);
-        if (Shared::isAdmin() && everyoneHasChosen()) {
-            NotificationCenter::defaultCenter().post(Event::cardsReadyToOpen);
+        if (shared_.isAdmin() && everyoneHasChosen()) {
+            center_.post(Event::cardsReadyToOpen);
         }
     });
 }

@@ -4,7 +4,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "Mutex.h"
+#include "session/Mutex.h"
+#include "session/NotificationCenter.h"
+#include "session/Shared.h"
 
 namespace tarvendo {
 
@@ -15,7 +17,8 @@ class PlayerStore {
 public:
     static constexpr const char* kNotChosen = "#";
 
-    PlayerStore();
+    // Posts on the centre; reads isAdmin from the session values.
+    PlayerStore(NotificationCenter& center, const Shared& shared);
 
     // Sets the symbol, adding the player if new. In an admin's client, posts
     // cardsReadyToOpen when nobody is left on "#", with the lock still held:
@@ -32,6 +35,8 @@ public:
 private:
     bool everyoneHasChosen() const;  // with mutex_ held
 
+    NotificationCenter& center_;
+    const Shared& shared_;
     Mutex mutex_;
     std::unordered_map<std::string, std::string> data_;  // guarded by mutex_
 };

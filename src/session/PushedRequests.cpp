@@ -1,18 +1,16 @@
-#include "PushedRequests.h"
+#include "session/PushedRequests.h"
 
 #include <optional>
 #include <unordered_map>
 
-#include "NotificationCenter.h"
-#include "Shared.h"
-#include "ToolBox.h"
+#include "protocol/ToolBox.h"
 
 namespace tarvendo {
 
 namespace {
 
-bool tokenPasses(const Request& request) {
-    return request.token == Shared::token();
+bool tokenPasses(const Request& request, const PushReceiver& receiver) {
+    return request.token == receiver.shared.token();
 }
 
 std::optional<Json> dataObject(const Request& request) {
@@ -37,35 +35,31 @@ std::optional<UserInfo> playerNameInfo(const Request& request) {
     return UserInfo().setText("player_name", std::move(*name));
 }
 
-void post(Event event, UserInfo userInfo = {}) {
-    NotificationCenter::defaultCenter().post(event, std::move(userInfo));
-}
-
-void postWithPlayerName(Event event, const Request& request) {
+void postWithPlayerName(Event event, const Request& request, const PushReceiver& receiver) {
     if (std::optional<UserInfo> info = playerNameInfo(request)) {
-        post(event, std::move(*info));
+        receiver.center.post(event, std::move(*info));
     }
 }
 
-void postWithDataObject(Event event, const Request& request) {
-    if (!tokenPasses(request)) {
+void postWithDataObject(Event event, const Request& request, const PushReceiver& receiver) {
+    if (!tokenPasses(request, receiver)) {
         return;
     }
     if (const std::optional<Json> data = dataObject(request)) {
-        post(event, UserInfo::fromJsonObject(*data));
+        receiver.center.post(event, UserInfo::fromJsonObject(*data));
     }
 }
 
-void postIfTokenPasses(Event event, const Request& request) {
-    if (tokenPasses(request)) {
-        post(event);
+void postIfTokenPasses(Event event, const Request& request, const PushReceiver& receiver) {
+    if (tokenPasses(request, receiver)) {
+        receiver.center.post(event);
     }
 }
 
 // How a pushed code becomes its event: which rule applies and what it posts.
 struct Route {
     Event event;
-    void (*postBy)(Event, const Request&);
+    void (*postBy)(Event, const Request&, const PushReceiver&);
 };
 
 // The login and logout codes have no entry: the client only ever sends them.
@@ -80,10 +74,10 @@ const std::unordered_map<RequestCode, Route> kCall = {
 
 }  // namespace
 
-void handlePushedRequest(const Request& request) {
+void handlePushedRequest(const Request& request, const PushReceiver& receiver) {
     const auto route = kCall.find(request.request);
     if (route != kCall.end()) {
-        route->second.postBy(route->second.event, request);
+        route->second.postBy(route->second.event, request, receiver);
     }
 }
 

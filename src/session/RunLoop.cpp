@@ -1,4 +1,4 @@
-#include "RunLoop.h"
+#include "session/RunLoop.h"
 
 #include <algorithm>
 #include <utility>

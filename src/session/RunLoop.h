@@ -8,7 +8,7 @@
 #include <queue>
 #include <vector>
 
-#include "MainQueue.h"
+#include "session/MainQueue.h"
 
 namespace tarvendo {
 

@@ -1,76 +1,36 @@
-#include "Shared.h"
-
-#include <atomic>
-#include <mutex>
+#include "session/Shared.h"
 
 namespace tarvendo {
 
-namespace {
-
-struct Values {
-    std::mutex mutex;  // guards the texts
-    std::optional<std::string> token;
-    std::optional<std::string> playerName;
-    std::optional<std::string> gameName;
-    std::atomic<bool> isAdmin{false};
-};
-
-using Text = std::optional<std::string> Values::*;
-
-// Never destroyed: connection threads may still read the token while the
-// process exits.
-Values& values() {
-    static auto* const instance = new Values;
-    return *instance;
+std::optional<std::string> Shared::read(Text field) const {
+    const std::lock_guard lock(mutex_);
+    return this->*field;
 }
 
-std::optional<std::string> readText(Text field) {
-    Values& shared = values();
-    const std::lock_guard lock(shared.mutex);
-    return shared.*field;
+void Shared::write(Text field, std::optional<std::string> value) {
+    const std::lock_guard lock(mutex_);
+    this->*field = std::move(value);
 }
 
-void writeText(Text field, std::optional<std::string> value) {
-    Values& shared = values();
-    const std::lock_guard lock(shared.mutex);
-    shared.*field = std::move(value);
-}
-
-}  // namespace
-
-std::optional<std::string> Shared::token() {
-    return readText(&Values::token);
+std::optional<std::string> Shared::token() const {
+    return read(&Shared::token_);
 }
 void Shared::setToken(std::optional<std::string> token) {
-    writeText(&Values::token, std::move(token));
+    write(&Shared::token_, std::move(token));
 }
 
-std::optional<std::string> Shared::playerName() {
-    return readText(&Values::playerName);
+std::optional<std::string> Shared::playerName() const {
+    return read(&Shared::playerName_);
 }
 void Shared::setPlayerName(std::optional<std::string> name) {
-    writeText(&Values::playerName, std::move(name));
+    write(&Shared::playerName_, std::move(name));
 }
 
-std::optional<std::string> Shared::gameName() {
-    return readText(&Values::gameName);
+std::optional<std::string> Shared::gameName() const {
+    return read(&Shared::gameName_);
 }
 void Shared::setGameName(std::optional<std::string> name) {
-    writeText(&Values::gameName, std::move(name));
-}
-
-bool Shared::isAdmin() {
-    return values().isAdmin.load();
-}
-void Shared::setAdmin(bool isAdmin) {
-    values().isAdmin.store(isAdmin);
-}
-
-void Shared::reset() {
-    for (const Text field : {&Values::token, &Values::playerName, &Values::gameName}) {
-        writeText(field, std::nullopt);
-    }
-    setAdmin(false);
+    write(&Shared::gameName_, std::move(name));
 }
 
 }  // namespace tarvendo

@@ -1,32 +1,40 @@
 #pragma once
 
+#include <atomic>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace tarvendo {
 
-// The process-wide session values. The main thread writes them at login and
+// One client's session values. The main thread writes them at login and
 // termination; connection threads read the token (every pushed request),
 // the game name (the deal title) and isAdmin (PlayerStore::add), so every
 // value is guarded.
 class Shared {
 public:
-    Shared() = delete;
-
     static constexpr std::string_view ApplicationName = "Tarvendo Base";
 
-    static std::optional<std::string> token();
-    static void setToken(std::optional<std::string> token);
-    static std::optional<std::string> playerName();
-    static void setPlayerName(std::optional<std::string> name);
-    static std::optional<std::string> gameName();
-    static void setGameName(std::optional<std::string> name);
-    static bool isAdmin();
-    static void setAdmin(bool isAdmin);
+    std::optional<std::string> token() const;
+    void setToken(std::optional<std::string> token);
+    std::optional<std::string> playerName() const;
+    void setPlayerName(std::optional<std::string> name);
+    std::optional<std::string> gameName() const;
+    void setGameName(std::optional<std::string> name);
+    bool isAdmin() const { return isAdmin_.load(); }
+    void setAdmin(bool isAdmin) { isAdmin_.store(isAdmin); }
 
-    // Back to the start of a process: every value absent, not admin. For tests.
-    static void reset();
+private:
+    using Text = std::optional<std::string> Shared::*;
+    std::optional<std::string> read(Text field) const;
+    void write(Text field, std::optional<std::string> value);
+
+    mutable std::mutex mutex_;  // guards the texts
+    std::optional<std::string> token_;
+    std::optional<std::string> playerName_;
+    std::optional<std::string> gameName_;
+    std::atomic<bool> isAdmin_{false};
 };
 
 }  // namespace tarvendo

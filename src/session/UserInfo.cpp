@@ -1,4 +1,4 @@
-#include "UserInfo.h"
+#include "session/UserInfo.h"
 
 #include <type_traits>
 

@@ -7,8 +7,8 @@
 #include <variant>
 #include <vector>
 
-#include "Address.h"
-#include "ToolBox.h"
+#include "protocol/ToolBox.h"
+#include "transport/Address.h"
 
 namespace tarvendo {
 

@@ -1,4 +1,4 @@
-#include "Address.h"
+#include "transport/Address.h"
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "ByteBuffer.h"
+#include "transport/ByteBuffer.h"
 
 namespace tarvendo {
 

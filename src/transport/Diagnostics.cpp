@@ -1,4 +1,4 @@
-#include "Diagnostics.h"
+#include "transport/Diagnostics.h"
 
 #include <cstdio>
 #include <mutex>

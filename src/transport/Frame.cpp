@@ -1,4 +1,4 @@
-#include "Frame.h"
+#include "transport/Frame.h"
 
 #include <poll.h>
 

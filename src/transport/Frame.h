@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "ByteBuffer.h"
-#include "Socket.h"
+#include "transport/ByteBuffer.h"
+#include "transport/Socket.h"
 
 // The one frame format of every message: a signed 32-bit little-endian length,
 // then that many bytes of UTF-8 JSON. Every sender and receiver goes through here.

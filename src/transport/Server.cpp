@@ -1,10 +1,10 @@
-#include "Server.h"
+#include "transport/Server.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include "Diagnostics.h"
-#include "SocketPrimitives.h"
+#include "transport/Diagnostics.h"
+#include "transport/SocketPrimitives.h"
 
 namespace tarvendo {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
-#include "Socket.h"
-#include "SocketPrimitives.h"
+#include "transport/Socket.h"
+#include "transport/SocketPrimitives.h"
 
 namespace tarvendo {
 

@@ -1,4 +1,4 @@
-#include "Socket.h"
+#include "transport/Socket.h"
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "SocketPrimitives.h"
+#include "transport/SocketPrimitives.h"
 
 namespace tarvendo {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "ByteBuffer.h"
+#include "transport/ByteBuffer.h"
 
 namespace tarvendo {
 

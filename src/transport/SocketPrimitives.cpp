@@ -1,4 +1,4 @@
-#include "SocketPrimitives.h"
+#include "transport/SocketPrimitives.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>

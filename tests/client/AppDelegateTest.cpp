@@ -2,17 +2,17 @@
 #include <QLabel>
 #include <QTimer>
 
-#include "AppDelegate.h"
 #include "ClientTestSupport.h"
-#include "CommandLine.h"
-#include "ConnectionStatus.h"
-#include "Exchange.h"
-#include "Frame.h"
-#include "GameServerConnection.h"
-#include "LoginWindowController.h"
-#include "MainWindow.h"
-#include "NotificationCenter.h"
-#include "Shared.h"
+#include "client/app/AppDelegate.h"
+#include "client/app/CommandLine.h"
+#include "client/app/ConnectionStatus.h"
+#include "client/app/MainWindow.h"
+#include "client/login/LoginWindowController.h"
+#include "protocol/Exchange.h"
+#include "session/NotificationCenter.h"
+#include "session/Shared.h"
+#include "transport/Frame.h"
+#include "transport/GameServerConnection.h"
 
 namespace tarvendo::client {
 namespace {

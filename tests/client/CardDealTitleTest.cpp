@@ -4,9 +4,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "CardDealTitle.h"
-#include "CardDealTitleDelegate.h"
 #include "ClientTestSupport.h"
+#include "client/table/CardDealTitle.h"
+#include "client/table/CardDealTitleDelegate.h"
 
 namespace tarvendo::client {
 namespace {

@@ -4,11 +4,11 @@
 
 #include <limits>
 
-#include "Card.h"
-#include "CardImageCache.h"
 #include "ClientTestSupport.h"
-#include "ImageScaling.h"
-#include "Texture.h"
+#include "client/table/Card.h"
+#include "client/table/CardImageCache.h"
+#include "client/table/ImageScaling.h"
+#include "client/table/Texture.h"
 
 namespace tarvendo::client {
 namespace {

@@ -3,8 +3,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-#include "CardStore.h"
 #include "ClientTestSupport.h"
+#include "client/table/CardStore.h"
 
 namespace tarvendo::client {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <QTest>
 
-#include "CardStore.h"
 #include "ClientTestSupport.h"
-#include "Deck.h"
+#include "client/table/CardStore.h"
+#include "client/table/Deck.h"
 
 namespace tarvendo::client {
 namespace {

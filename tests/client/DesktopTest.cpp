@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "ClientTestSupport.h"
-#include "Desktop.h"
-#include "Shared.h"
+#include "client/table/Desktop.h"
+#include "session/Shared.h"
 
 namespace tarvendo::client {
 namespace {

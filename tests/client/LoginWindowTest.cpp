@@ -5,12 +5,12 @@
 #include <QTest>
 
 #include "ClientTestSupport.h"
-#include "Exchange.h"
-#include "GameServerConnection.h"
-#include "LoginWindowController.h"
-#include "NotificationCenter.h"
-#include "Settings.h"
-#include "Shared.h"
+#include "client/login/LoginWindowController.h"
+#include "client/login/Settings.h"
+#include "protocol/Exchange.h"
+#include "session/NotificationCenter.h"
+#include "session/Shared.h"
+#include "transport/GameServerConnection.h"
 
 namespace tarvendo::client {
 namespace {

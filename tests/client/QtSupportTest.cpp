@@ -11,11 +11,11 @@
 
 #include <thread>
 
-#include "Alert.h"
 #include "ClientTestSupport.h"
-#include "MainQueue.h"
-#include "QtMainQueue.h"
-#include "Text.h"
+#include "client/qt/Alert.h"
+#include "client/qt/QtMainQueue.h"
+#include "client/qt/Text.h"
+#include "session/MainQueue.h"
 
 namespace tarvendo::client {
 namespace {

@@ -5,15 +5,15 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "CardStore.h"
 #include "ClientTestSupport.h"
-#include "Deck.h"
-#include "Desktop.h"
-#include "MainView.h"
-#include "SegmentedControl.h"
-#include "Shared.h"
-#include "ToolBar.h"
-#include "Workspace.h"
+#include "client/table/CardStore.h"
+#include "client/table/Deck.h"
+#include "client/table/Desktop.h"
+#include "client/table/MainView.h"
+#include "client/table/SegmentedControl.h"
+#include "client/table/ToolBar.h"
+#include "client/table/Workspace.h"
+#include "session/Shared.h"
 
 namespace tarvendo::client {
 namespace {

@@ -4,11 +4,11 @@
 #include <memory>
 #include <vector>
 
-#include "BonjoureBrowser.h"
-#include "EventObserver.h"
-#include "MainQueue.h"
-#include "RunLoop.h"
 #include "SandboxTest.h"
+#include "discovery/BonjoureBrowser.h"
+#include "session/EventObserver.h"
+#include "session/MainQueue.h"
+#include "session/RunLoop.h"
 
 namespace tarvendo {
 namespace {
@@ -49,7 +49,7 @@ protected:
 };
 
 TEST_F(BonjoureBrowserTest, FindsTheGameServerOnceAndTheTimeLimitStaysQuiet) {
-    const auto server = bot::ChildProcess::start(TARVENDO_SERVER_PROGRAM, {"--port", "50210"});
+    const auto server = test::ChildProcess::start(TARVENDO_SERVER_PROGRAM, {"--port", "50210"});
     ASSERT_TRUE(server && server->waitForOutput(" advertised as Tarvendo", 10s));
     browser.run(2.0);
     runFor(3000ms);

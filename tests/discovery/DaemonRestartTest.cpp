@@ -2,8 +2,8 @@
 
 #include "Recorders.h"
 #include "SandboxTest.h"
-#include "ServiceAdvertiser.h"
-#include "ServiceBrowser.h"
+#include "discovery/ServiceAdvertiser.h"
+#include "discovery/ServiceBrowser.h"
 
 namespace tarvendo {
 namespace {

@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "Recorders.h"
-#include "ServiceAdvertiser.h"
-#include "ServiceBrowser.h"
+#include "discovery/ServiceAdvertiser.h"
+#include "discovery/ServiceBrowser.h"
 
 namespace tarvendo {
 namespace {

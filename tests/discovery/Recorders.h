@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "Address.h"
-#include "ServiceAdvertiser.h"
-#include "ServiceBrowser.h"
+#include "discovery/ServiceAdvertiser.h"
+#include "discovery/ServiceBrowser.h"
+#include "transport/Address.h"
 
 namespace tarvendo {
 

@@ -3,7 +3,7 @@
 #include <arpa/inet.h>
 
 #include "Recorders.h"
-#include "ResolvedAddress.h"
+#include "discovery/ResolvedAddress.h"
 
 namespace tarvendo {
 namespace {

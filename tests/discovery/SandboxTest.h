@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 
 namespace tarvendo::test {
 
@@ -20,8 +20,8 @@ using namespace std::chrono_literals;
 
 // An Avahi tool (avahi-publish, avahi-browse, avahi-daemon) found on the PATH;
 // killed when the object goes.
-inline std::unique_ptr<bot::ChildProcess> startTool(const std::vector<std::string>& arguments) {
-    return bot::ChildProcess::start("/usr/bin/env", arguments);
+inline std::unique_ptr<test::ChildProcess> startTool(const std::vector<std::string>& arguments) {
+    return test::ChildProcess::start("/usr/bin/env", arguments);
 }
 
 // The parsable lines a real DNS-SD peer sees for our type (avahi-browse -pt),
@@ -32,7 +32,7 @@ inline std::vector<std::string> peerLines(bool resolve) {
     if (resolve) {
         arguments.insert(arguments.begin() + 1, "--resolve");
     }
-    const std::unique_ptr<bot::ChildProcess> peer = startTool(arguments);
+    const std::unique_ptr<test::ChildProcess> peer = startTool(arguments);
     std::vector<std::string> lines;
     if (peer) {
         peer->waitForExit(5s);
@@ -140,7 +140,7 @@ private:
         }
     }
 
-    std::vector<std::unique_ptr<bot::ChildProcess>> publishers_;
+    std::vector<std::unique_ptr<test::ChildProcess>> publishers_;
 };
 
 }  // namespace tarvendo::test

@@ -5,7 +5,7 @@
 
 #include "Recorders.h"
 #include "SandboxTest.h"
-#include "ServiceBrowser.h"
+#include "discovery/ServiceBrowser.h"
 
 namespace tarvendo {
 namespace {

@@ -11,10 +11,10 @@
 #include <sstream>
 #include <thread>
 
-#include "ChildProcess.h"
-#include "Exchange.h"
-#include "Loopback.h"
-#include "Socket.h"
+#include "protocol/Exchange.h"
+#include "support/ChildProcess.h"
+#include "support/Loopback.h"
+#include "transport/Socket.h"
 
 namespace tarvendo::e2e {
 namespace {
@@ -33,7 +33,7 @@ fs::path freshFolder(const char* pattern) {
 
 // Runs a program to its end; its output.
 std::string run(const fs::path& program, const std::vector<std::string>& arguments) {
-    const auto child = bot::ChildProcess::start(program, arguments);
+    const auto child = test::ChildProcess::start(program, arguments);
     EXPECT_TRUE(child) << program;
     if (!child) {
         return {};
@@ -65,7 +65,7 @@ fs::path InstalledTree::prefix_;
 // resources, launches and listens for pushes until a signal ends it.
 TEST_F(InstalledTree, ClientStartsOffscreenListensAndEndsOnSigterm) {
     const std::int32_t port = test::makeListener().port;  // free again once returned
-    const auto client = bot::ChildProcess::start(
+    const auto client = test::ChildProcess::start(
         installed("bin/tarvendo"),
         {"--client-port", std::to_string(port), "--server-address", "127.0.0.1"});
     ASSERT_TRUE(client);

@@ -14,14 +14,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "CardStore.h"
-#include "Deck.h"
-#include "LoginWindowController.h"
-#include "MainView.h"
-#include "MainWindow.h"
-#include "SegmentedControl.h"
-#include "Shared.h"
-#include "Workspace.h"
+#include "client/app/MainWindow.h"
+#include "client/login/LoginWindowController.h"
+#include "client/table/CardStore.h"
+#include "client/table/Deck.h"
+#include "client/table/MainView.h"
+#include "client/table/SegmentedControl.h"
+#include "client/table/Workspace.h"
+#include "session/Shared.h"
 
 namespace tarvendo::e2e {
 
@@ -47,9 +47,9 @@ client::CardStore& cardStore() {
 
 void LiveTable::SetUp() {
     Shared::reset();
-    server_ = bot::ChildProcess::start(TARVENDO_SERVER_PROGRAM, {"--port", "0", "--no-advertise"});
+    server_ = test::ChildProcess::start(TARVENDO_SERVER_PROGRAM, {"--port", "0", "--no-advertise"});
     ASSERT_TRUE(server_);
-    const std::optional<int> port = bot::listeningPort(*server_, kProcessLimit);
+    const std::optional<int> port = test::listeningPort(*server_, kProcessLimit);
     ASSERT_TRUE(port) << server_->output();
     serverPort_ = *port;
     launchClient();
@@ -114,7 +114,7 @@ void LiveTable::press(ToolBar::Segment segment) const {
 }
 
 void LiveTable::seatBots(int count) {
-    bots_ = bot::ChildProcess::start(
+    bots_ = test::ChildProcess::start(
         TARVENDO_BOT_PROGRAM,
         {"--server", "127.0.0.1:" + std::to_string(serverPort_), "--players", std::to_string(count),
          "--client-port-base", "0", "--think-ms", "50"});
@@ -177,7 +177,7 @@ void LiveTable::quitClient() {
 }
 
 std::string LiveTable::stopBotsAndServer() {
-    for (bot::ChildProcess* child : {bots_.get(), server_.get()}) {
+    for (test::ChildProcess* child : {bots_.get(), server_.get()}) {
         if (child != nullptr) {
             child->signal(SIGTERM);
             EXPECT_EQ(child->waitForExit(kProcessLimit), 0) << child->output();

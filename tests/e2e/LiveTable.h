@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "AppDelegate.h"
-#include "ChildProcess.h"
 #include "ClientTestSupport.h"
-#include "Desktop.h"
-#include "ToolBar.h"
+#include "client/app/AppDelegate.h"
+#include "client/table/Desktop.h"
+#include "client/table/ToolBar.h"
+#include "support/ChildProcess.h"
 
 namespace tarvendo::e2e {
 
@@ -48,8 +48,8 @@ protected:
     bool segmentEnabled(client::ToolBar::Segment segment) const;
     std::vector<client::Desktop::Seat> seats() const { return desktop().seats(); }
 
-    std::unique_ptr<bot::ChildProcess> server_;
-    std::unique_ptr<bot::ChildProcess> bots_;
+    std::unique_ptr<test::ChildProcess> server_;
+    std::unique_ptr<test::ChildProcess> bots_;
     std::unique_ptr<client::AppDelegate> delegate_;
     int quits_ = 0;
 

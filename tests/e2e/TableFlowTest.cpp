@@ -1,5 +1,5 @@
 #include "LiveTable.h"
-#include "MainWindow.h"
+#include "client/app/MainWindow.h"
 
 namespace tarvendo::e2e {
 namespace {

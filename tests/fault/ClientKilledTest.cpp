@@ -15,8 +15,8 @@ class ClientKilledTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(ann.join(RequestCode::loginAdmin, "Ann")); }
 
-    std::unique_ptr<bot::ChildProcess> seatBots(int players, const std::string& prefix) {
-        std::unique_ptr<bot::ChildProcess> bots = startBotProgram(
+    std::unique_ptr<test::ChildProcess> seatBots(int players, const std::string& prefix) {
+        std::unique_ptr<test::ChildProcess> bots = startBotProgram(
             server.address(), players,
             {"--name-prefix", prefix, "--client-port-base", "0", "--think-ms", "0"});
         EXPECT_TRUE(bots &&
@@ -36,8 +36,8 @@ protected:
 };
 
 TEST_F(ClientKilledTest, KilledDuringADealItsPlayersAreRemovedAndEveryoneIsTold) {
-    const std::unique_ptr<bot::ChildProcess> watcher = seatBots(1, "Watcher");
-    const std::unique_ptr<bot::ChildProcess> bots = seatBots(2, "Bot");
+    const std::unique_ptr<test::ChildProcess> watcher = seatBots(1, "Watcher");
+    const std::unique_ptr<test::ChildProcess> bots = seatBots(2, "Bot");
     ASSERT_TRUE(watcher && bots);
     ASSERT_TRUE(ann.pushes.waitForPush(RequestCode::playerAdded, "Bot2"));
     expectOk(RequestCode::initNewDeal, Json{{"title", "Crash"}});
@@ -56,7 +56,7 @@ TEST_F(ClientKilledTest, KilledDuringADealItsPlayersAreRemovedAndEveryoneIsTold)
     EXPECT_NE(watcher->output().find("playerRemoved=2"), std::string::npos) << watcher->output();
 
     // Their seats are free again and the game goes on.
-    const std::unique_ptr<bot::ChildProcess> again = seatBots(2, "Bot");
+    const std::unique_ptr<test::ChildProcess> again = seatBots(2, "Bot");
     expectOk(RequestCode::openCards);
     ASSERT_TRUE(again);
     again->signal(SIGTERM);

@@ -5,9 +5,9 @@
 #include <random>
 #include <thread>
 
-#include "Exchange.h"
-#include "Loopback.h"
 #include "ServerHarness.h"
+#include "protocol/Exchange.h"
+#include "support/Loopback.h"
 
 namespace tarvendo::fault {
 namespace {
@@ -77,7 +77,7 @@ TEST(HostileFloodTest, ThousandsOfBrokenConnectionsThenALoginAndADeal) {
     TestPlayer ann(server.address);
     ASSERT_NO_FATAL_FAILURE(ann.join(RequestCode::loginAdmin, "Ann"));
     const std::int32_t botPort = freePort();
-    const std::unique_ptr<bot::ChildProcess> bots = startBotProgram(
+    const std::unique_ptr<test::ChildProcess> bots = startBotProgram(
         server.address, 1, {"--client-port-base", std::to_string(botPort), "--think-ms", "0"});
     ASSERT_TRUE(bots && bots->waitForOutput("1 players logged in", 10s))
         << (bots ? bots->output() : "");

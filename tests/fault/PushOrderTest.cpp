@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "PushTally.h"
+#include "bot/PushTally.h"
 
 namespace tarvendo::bot {
 namespace {

@@ -4,11 +4,11 @@
 
 #include <csignal>
 
-#include "ConnectionStatus.h"
-#include "Exchange.h"
 #include "LiveTable.h"
-#include "MainWindow.h"
-#include "SegmentedControl.h"
+#include "client/app/ConnectionStatus.h"
+#include "client/app/MainWindow.h"
+#include "client/table/SegmentedControl.h"
+#include "protocol/Exchange.h"
 
 namespace tarvendo::fault {
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "DealDriver.h"
 #include "ServerHarness.h"
-#include "Team.h"
+#include "bot/DealDriver.h"
+#include "bot/Team.h"
 
 namespace tarvendo::fault {
 namespace {

@@ -3,10 +3,10 @@
 
 #include <thread>
 
-#include "DealDriver.h"
-#include "Loopback.h"
 #include "ServerHarness.h"
-#include "Team.h"
+#include "bot/DealDriver.h"
+#include "bot/Team.h"
+#include "support/Loopback.h"
 
 namespace tarvendo::fault {
 namespace {

@@ -5,8 +5,8 @@
 #include <iterator>
 #include <vector>
 
-#include "FuzzTargets.h"
-#include "Invariant.h"
+#include "fuzz/FuzzTargets.h"
+#include "fuzz/Invariant.h"
 
 namespace tarvendo::fuzz {
 

@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "Base64.h"
+#include "protocol/Base64.h"
 
 namespace tarvendo {
 namespace {

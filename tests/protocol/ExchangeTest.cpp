@@ -4,11 +4,11 @@
 #include <future>
 #include <thread>
 
-#include "Exchange.h"
-#include "Frame.h"
-#include "GameServerConnection.h"
-#include "Loopback.h"
-#include "ToolBox.h"
+#include "protocol/Exchange.h"
+#include "protocol/ToolBox.h"
+#include "support/Loopback.h"
+#include "transport/Frame.h"
+#include "transport/GameServerConnection.h"
 
 namespace tarvendo {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "Answer.h"
-#include "Request.h"
-#include "ToolBox.h"
+#include "protocol/Answer.h"
+#include "protocol/Request.h"
+#include "protocol/ToolBox.h"
 
 namespace tarvendo {
 namespace {

@@ -1,9 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "DealDriver.h"
 #include "ServerHarness.h"
-#include "Team.h"
+#include "bot/DealDriver.h"
+#include "bot/Team.h"
 
 namespace tarvendo::bot {
 namespace {

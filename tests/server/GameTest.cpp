@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "Deck.h"
-#include "Game.h"
-#include "ToolBox.h"
+#include "protocol/DeckSymbols.h"
+#include "protocol/ToolBox.h"
+#include "server/Game.h"
 
 namespace tarvendo::server::test {
 namespace {

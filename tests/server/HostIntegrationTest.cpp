@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
-#include "Loopback.h"
 #include "ServerHarness.h"
+#include "support/Loopback.h"
 
 namespace tarvendo::server::test {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
-#include "Exchange.h"
 #include "ServerHarness.h"
+#include "protocol/Exchange.h"
 
 namespace tarvendo::server::test {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "BotOptions.h"
-#include "ServerOptions.h"
+#include "bot/BotOptions.h"
+#include "server/ServerOptions.h"
 
 namespace tarvendo {
 namespace {

@@ -15,7 +15,7 @@ using ::testing::HasSubstr;
 TEST(ProgramTest, BotsPlayDealsAndTheServerLogsThemAndStopsOnSigint) {
     const ServerProcess server = startServerProgram();
     ASSERT_TRUE(server.child);
-    const std::unique_ptr<bot::ChildProcess> bots =
+    const std::unique_ptr<test::ChildProcess> bots =
         startBotProgram(server.address, 3,
                         {"--admin", "--deals", "2", "--think-ms", "0", "--client-port-base", "0"});
     ASSERT_TRUE(bots);
@@ -35,8 +35,8 @@ TEST(ProgramTest, WrongOptionsExitWithStatusTwo) {
     for (const auto& [program, arguments] : {std::pair<std::string, std::vector<std::string>>{
                                                  TARVENDO_SERVER_PROGRAM, {"--port", "x"}},
                                              {TARVENDO_BOT_PROGRAM, {"--players", "2"}}}) {
-        const std::unique_ptr<bot::ChildProcess> child =
-            bot::ChildProcess::start(program, arguments);
+        const std::unique_ptr<test::ChildProcess> child =
+            test::ChildProcess::start(program, arguments);
         ASSERT_TRUE(child);
         EXPECT_EQ(child->waitForExit(10s), 2) << program;
         EXPECT_THAT(child->output(), HasSubstr("usage:"));

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Exchange.h"
+#include "protocol/Exchange.h"
 
 namespace tarvendo::server::test {
 
@@ -133,9 +133,9 @@ void TestPlayer::join(RequestCode code, const std::string& name) {
 
 ServerProcess startServerProgram() {
     ServerProcess server{
-        bot::ChildProcess::start(TARVENDO_SERVER_PROGRAM, {"--port", "0", "--no-advertise"}), {}};
+        test::ChildProcess::start(TARVENDO_SERVER_PROGRAM, {"--port", "0", "--no-advertise"}), {}};
     const std::optional<int> port =
-        server.child ? bot::listeningPort(*server.child, 10s) : std::nullopt;
+        server.child ? test::listeningPort(*server.child, 10s) : std::nullopt;
     if (!port) {
         server.child.reset();
     }
@@ -143,13 +143,13 @@ ServerProcess startServerProgram() {
     return server;
 }
 
-std::unique_ptr<bot::ChildProcess> startBotProgram(const Address& server, int players,
-                                                   const std::vector<std::string>& options) {
+std::unique_ptr<test::ChildProcess> startBotProgram(const Address& server, int players,
+                                                    const std::vector<std::string>& options) {
     std::vector<std::string> arguments{"--server",
                                        server.address + ":" + std::to_string(server.port),
                                        "--players", std::to_string(players)};
     arguments.insert(arguments.end(), options.begin(), options.end());
-    return bot::ChildProcess::start(TARVENDO_BOT_PROGRAM, arguments);
+    return test::ChildProcess::start(TARVENDO_BOT_PROGRAM, arguments);
 }
 
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit) {

@@ -10,16 +10,16 @@
 #include <thread>
 #include <vector>
 
-#include "Address.h"
-#include "Answer.h"
-#include "BotOptions.h"
-#include "ChildProcess.h"
-#include "EventLog.h"
-#include "Frame.h"
-#include "GameServer.h"
-#include "Request.h"
-#include "Server.h"
-#include "ToolBox.h"
+#include "bot/BotOptions.h"
+#include "protocol/Answer.h"
+#include "protocol/Request.h"
+#include "protocol/ToolBox.h"
+#include "server/EventLog.h"
+#include "server/GameServer.h"
+#include "support/ChildProcess.h"
+#include "transport/Address.h"
+#include "transport/Frame.h"
+#include "transport/Server.h"
 
 namespace tarvendo::server::test {
 
@@ -112,13 +112,13 @@ struct TestPlayer {
 // A tarvendo-server child on a kernel-chosen port, as an operator runs it;
 // absent child when it does not start or never reports its port.
 struct ServerProcess {
-    std::unique_ptr<bot::ChildProcess> child;
+    std::unique_ptr<test::ChildProcess> child;
     Address address;
 };
 ServerProcess startServerProgram();
 // A tarvendo-bot child playing against the server; null when it cannot start.
-std::unique_ptr<bot::ChildProcess> startBotProgram(const Address& server, int players,
-                                                   const std::vector<std::string>& options = {});
+std::unique_ptr<test::ChildProcess> startBotProgram(const Address& server, int players,
+                                                    const std::vector<std::string>& options = {});
 // Polls the condition until it holds or the limit passes.
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s);
 

@@ -2,8 +2,8 @@
 
 #include <set>
 
-#include "EventLog.h"
-#include "TokenSource.h"
+#include "server/EventLog.h"
+#include "server/TokenSource.h"
 
 namespace tarvendo::server {
 namespace {

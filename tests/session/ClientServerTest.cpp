@@ -9,9 +9,9 @@
 
 #include "ClientServerHarness.h"
 #include "EventRecorder.h"
-#include "PushedRequests.h"
-#include "Shared.h"
 #include "StdoutCapture.h"
+#include "session/PushedRequests.h"
+#include "session/Shared.h"
 
 namespace tarvendo {
 namespace {

@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "MainQueue.h"
-#include "RunLoop.h"
+#include "session/MainQueue.h"
+#include "session/RunLoop.h"
 
 namespace tarvendo {
 namespace {

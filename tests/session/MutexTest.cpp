@@ -6,8 +6,8 @@
 #include <string>
 #include <thread>
 
-#include "Mutex.h"
 #include "StdoutCapture.h"
+#include "session/Mutex.h"
 
 namespace tarvendo {
 namespace {

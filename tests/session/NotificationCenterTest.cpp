@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "EventObserver.h"
-#include "NotificationCenter.h"
-#include "UserInfo.h"
+#include "session/EventObserver.h"
+#include "session/NotificationCenter.h"
+#include "session/UserInfo.h"
 
 namespace tarvendo {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "EventRecorder.h"
-#include "PlayerStore.h"
-#include "Shared.h"
+#include "session/PlayerStore.h"
+#include "session/Shared.h"
 
 namespace tarvendo {
 namespace {

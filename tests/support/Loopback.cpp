@@ -1,4 +1,4 @@
-#include "Loopback.h"
+#include "support/Loopback.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -7,7 +7,7 @@
 
 #include <stdexcept>
 
-#include "SocketPrimitives.h"
+#include "transport/SocketPrimitives.h"
 
 namespace tarvendo::test {
 

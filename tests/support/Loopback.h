@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "Socket.h"
+#include "transport/Socket.h"
 
 namespace tarvendo::test {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "Address.h"
+#include "transport/Address.h"
 
 namespace tarvendo {
 namespace {

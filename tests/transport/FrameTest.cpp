@@ -7,9 +7,9 @@
 #include <sys/socket.h>
 #include <thread>
 
-#include "ByteBuffer.h"
-#include "Frame.h"
-#include "Loopback.h"
+#include "support/Loopback.h"
+#include "transport/ByteBuffer.h"
+#include "transport/Frame.h"
 
 namespace tarvendo {
 namespace {

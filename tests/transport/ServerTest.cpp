@@ -4,10 +4,10 @@
 
 #include <thread>
 
-#include "Frame.h"
-#include "Loopback.h"
-#include "Server.h"
-#include "SocketPrimitives.h"
+#include "support/Loopback.h"
+#include "transport/Frame.h"
+#include "transport/Server.h"
+#include "transport/SocketPrimitives.h"
 
 namespace tarvendo {
 namespace {

@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "Loopback.h"
-#include "Socket.h"
-#include "SocketPrimitives.h"
+#include "support/Loopback.h"
+#include "transport/Socket.h"
+#include "transport/SocketPrimitives.h"
 
 namespace tarvendo {
 namespace {

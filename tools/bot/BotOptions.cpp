@@ -1,15 +1,12 @@
-#include "BotOptions.h"
+#include "bot/BotOptions.h"
 
 #include <charconv>
 
-#include "Deck.h"
+#include "protocol/DeckSymbols.h"
 
 namespace tarvendo::bot {
 
 namespace {
-
-using server::CommandAction;
-using server::OptionReader;
 
 constexpr int kMaxPlayers = 128;
 
@@ -41,7 +38,7 @@ void readVote(OptionReader& reader, BotOptions& options) {
     const std::optional<std::string> vote = reader.value();
     if (!vote || *vote == "random") {
         options.vote.reset();
-    } else if (server::isDeckSymbol(*vote)) {
+    } else if (isDeckSymbol(*vote)) {
         options.vote = *vote;
     } else {
         reader.fail("--vote takes random or a card of the deck, not \"" + *vote + "\"");
@@ -55,14 +52,9 @@ void readNumber(OptionReader& reader, Number& target, std::int64_t min, std::int
     }
 }
 
-bool readOption(const std::string& option, OptionReader& reader, BotCommand& command) {
-    BotOptions& options = command.options;
+bool readOption(const std::string& option, OptionReader& reader, BotOptions& options) {
     std::int64_t number = 0;
-    if (option == "--help" || option == "-h") {
-        command.action = CommandAction::showHelp;
-    } else if (option == "--version") {
-        command.action = CommandAction::showVersion;
-    } else if (option == "--server") {
+    if (option == "--server") {
         readServer(reader, options);
     } else if (option == "--players") {
         readNumber(reader, options.players, 1, kMaxPlayers);
@@ -105,7 +97,7 @@ void checkComplete(const BotOptions& options, OptionReader& reader) {
 }  // namespace
 
 BotCommand parseBotCommand(std::vector<std::string> arguments) {
-    return server::parseCommand<BotOptions>(std::move(arguments), readOption, checkComplete);
+    return parseCommand<BotOptions>(std::move(arguments), readOption, checkComplete);
 }
 
 std::string botUsage() {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "Address.h"
-#include "OptionReader.h"
+#include "program/OptionReader.h"
+#include "transport/Address.h"
 
 namespace tarvendo::bot {
 
@@ -25,7 +25,7 @@ struct BotOptions {
     std::optional<std::chrono::seconds> duration;  // absent: until a signal
 };
 
-using BotCommand = server::Command<BotOptions>;
+using BotCommand = Command<BotOptions>;
 
 BotCommand parseBotCommand(std::vector<std::string> arguments);
 std::string botUsage();

@@ -1,7 +1,7 @@
-#include "BotPlayer.h"
+#include "bot/BotPlayer.h"
 
-#include "PushListener.h"
-#include "ToolBox.h"
+#include "bot/PushListener.h"
+#include "protocol/ToolBox.h"
 
 namespace tarvendo::bot {
 
@@ -16,25 +16,21 @@ BotPlayer::~BotPlayer() {
 
 bool BotPlayer::startClientServer(std::int32_t port) {
     listener_ = std::make_shared<PushListener>(*this);
-    clientServer_ = Server::create(listener_);
-    if (!clientServer_ || !clientServer_->listenOn(port)) {
-        return false;
-    }
-    serving_ = std::thread([server = clientServer_] { server->serve(); });
-    return true;
+    clientServer_ = ServingThread::start(Server::create(listener_), port);
+    return clientServer_ != nullptr;
 }
 
 std::optional<std::string> BotPlayer::login(const Address& server, bool asAdmin,
                                             const std::string& gameName) {
-    const std::optional<std::int32_t> port =
-        clientServer_ ? clientServer_->boundPort() : std::nullopt;
-    if (!port) {
+    if (!clientServer_) {
         return name_ + ": the client server is not listening";
     }
     if (!line_.connect(server)) {
         return name_ + ": cannot connect to " + server.address + ":" + std::to_string(server.port);
     }
-    const Json body{{"player_name", name_}, {"game_name", gameName}, {"client_server_port", *port}};
+    const Json body{{"player_name", name_},
+                    {"game_name", gameName},
+                    {"client_server_port", clientServer_->port()}};
     const std::optional<Answer> answer =
         line_.send(asAdmin ? RequestCode::loginAdmin : RequestCode::loginPlayer, body);
     if (!answer) {
@@ -60,9 +56,6 @@ void BotPlayer::leave() {
     line_.close();
     if (clientServer_) {
         clientServer_->stop();
-    }
-    if (serving_.joinable()) {
-        serving_.join();
     }
 }
 

@@ -5,14 +5,13 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
-#include "BotOptions.h"
-#include "PushTally.h"
-#include "Request.h"
-#include "RequestLine.h"
-#include "Server.h"
-#include "Voter.h"
+#include "bot/BotOptions.h"
+#include "bot/PushTally.h"
+#include "bot/RequestLine.h"
+#include "bot/Voter.h"
+#include "protocol/Request.h"
+#include "transport/ServingThread.h"
 
 namespace tarvendo::bot {
 
@@ -51,8 +50,7 @@ private:
     std::atomic<int> playersInGame_{0};
     std::atomic<bool> loggedIn_{false};
     std::shared_ptr<ServerDelegate> listener_;
-    std::shared_ptr<Server> clientServer_;
-    std::thread serving_;
+    std::unique_ptr<ServingThread> clientServer_;
 };
 
 }  // namespace tarvendo::bot

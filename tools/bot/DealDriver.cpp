@@ -1,4 +1,4 @@
-#include "DealDriver.h"
+#include "bot/DealDriver.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "BotPlayer.h"
-#include "PushTally.h"
+#include "bot/BotPlayer.h"
+#include "bot/PushTally.h"
 
 namespace tarvendo::bot {
 

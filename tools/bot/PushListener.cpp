@@ -1,8 +1,8 @@
-#include "PushListener.h"
+#include "bot/PushListener.h"
 
-#include "Answer.h"
-#include "BotPlayer.h"
-#include "Frame.h"
+#include "bot/BotPlayer.h"
+#include "protocol/Answer.h"
+#include "transport/Frame.h"
 
 namespace tarvendo::bot {
 

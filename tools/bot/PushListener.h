@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "Server.h"
+#include "transport/Server.h"
 
 namespace tarvendo::bot {
 

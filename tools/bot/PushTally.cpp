@@ -1,4 +1,4 @@
-#include "PushTally.h"
+#include "bot/PushTally.h"
 
 namespace tarvendo::bot {
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <optional>
 
-#include "RequestCode.h"
+#include "protocol/RequestCode.h"
 
 namespace tarvendo::bot {
 

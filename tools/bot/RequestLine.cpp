@@ -1,6 +1,6 @@
-#include "RequestLine.h"
+#include "bot/RequestLine.h"
 
-#include "Exchange.h"
+#include "protocol/Exchange.h"
 
 namespace tarvendo::bot {
 

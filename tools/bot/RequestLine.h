@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "Address.h"
-#include "Answer.h"
-#include "RequestCode.h"
-#include "Socket.h"
-#include "ToolBox.h"
+#include "protocol/Answer.h"
+#include "protocol/RequestCode.h"
+#include "protocol/ToolBox.h"
+#include "transport/Address.h"
+#include "transport/Socket.h"
 
 namespace tarvendo::bot {
 

@@ -1,4 +1,4 @@
-#include "Team.h"
+#include "bot/Team.h"
 
 namespace tarvendo::bot {
 

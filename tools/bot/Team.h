@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "BotOptions.h"
-#include "BotPlayer.h"
+#include "bot/BotOptions.h"
+#include "bot/BotPlayer.h"
 
 namespace tarvendo::bot {
 

@@ -1,6 +1,6 @@
-#include "Voter.h"
+#include "bot/Voter.h"
 
-#include "Deck.h"
+#include "protocol/DeckSymbols.h"
 
 namespace tarvendo::bot {
 
@@ -80,8 +80,8 @@ std::string Voter::pickSymbol() {
     if (fixedSymbol_) {
         return *fixedSymbol_;
     }
-    std::uniform_int_distribution<std::size_t> pick(0, server::kDeckSymbols.size() - 1);
-    return std::string(server::kDeckSymbols[pick(random_)]);
+    std::uniform_int_distribution<std::size_t> pick(0, kDeckSymbols.size() - 1);
+    return std::string(kDeckSymbols[pick(random_)]);
 }
 
 }  // namespace tarvendo::bot

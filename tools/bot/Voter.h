@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "RequestLine.h"
+#include "bot/RequestLine.h"
 
 namespace tarvendo::bot {
 

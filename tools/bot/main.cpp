@@ -1,13 +1,12 @@
 // tarvendo-bot: headless players for demos and load runs.
 #include <cstdio>
-#include <iostream>
 #include <thread>
 
-#include "BotOptions.h"
-#include "DealDriver.h"
-#include "Diagnostics.h"
-#include "StopSignal.h"
-#include "Team.h"
+#include "bot/BotOptions.h"
+#include "bot/DealDriver.h"
+#include "bot/Team.h"
+#include "program/StopSignal.h"
+#include "transport/Diagnostics.h"
 
 namespace {
 
@@ -35,7 +34,7 @@ std::string describe(const DealReport& report) {
 }
 
 int runBots(const BotOptions& options) {
-    server::StopSignal& stopSignal = server::StopSignal::install();
+    StopSignal& stopSignal = StopSignal::install();
     Team team(options);
     if (const std::optional<std::string> problem = team.join()) {
         printLine("tarvendo-bot: " + *problem);
@@ -69,19 +68,6 @@ int runBots(const BotOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const BotCommand command = parseBotCommand(server::argumentsOf(argc, argv));
-    switch (command.action) {
-        case server::CommandAction::showHelp:
-            std::cout << botUsage();
-            return 0;
-        case server::CommandAction::showVersion:
-            std::cout << "tarvendo-bot " << TARVENDO_VERSION << '\n';
-            return 0;
-        case server::CommandAction::fail:
-            std::cerr << "tarvendo-bot: " << command.error << '\n' << botUsage();
-            return 2;
-        case server::CommandAction::run:
-            break;
-    }
-    return runBots(command.options);
+    return runCommand<BotOptions>(parseBotCommand(argumentsOf(argc, argv)), "tarvendo-bot",
+                                  botUsage(), runBots);
 }

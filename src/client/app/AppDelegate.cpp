@@ -1,20 +1,17 @@
-#include "AppDelegate.h"
+#include "client/app/AppDelegate.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
 #include <utility>
 
-#include "ClientServerThread.h"
-#include "ConnectionStatus.h"
-#include "Exchange.h"
-#include "LoginWindowController.h"
-#include "MainQueue.h"
-#include "MainWindow.h"
-#include "NotificationCenter.h"
-#include "Server.h"
-#include "Shared.h"
-#include "Text.h"
+#include "client/app/ConnectionStatus.h"
+#include "client/app/MainWindow.h"
+#include "client/login/LoginWindowController.h"
+#include "client/qt/Text.h"
+#include "session/ClientServerThread.h"
+#include "session/MainQueue.h"
+#include "transport/ServingThread.h"
 
 namespace tarvendo::client {
 
@@ -34,10 +31,11 @@ bool isBlank(const std::string& text) {
 
 AppDelegate::AppDelegate(AppOptions options)
     : options_(std::move(options)),
-      window_(std::make_unique<MainWindow>([this] { applicationShouldTerminate(); })) {}
+      window_(std::make_unique<MainWindow>(session_, [this] { applicationShouldTerminate(); })),
+      observers_(session_.center()) {}
 
 AppDelegate::~AppDelegate() {
-    setExchangeWatcher(nullptr);
+    session_.connection().setWatcher(nullptr);
     observers_.removeObservers();
     stopClientServer();
 }
@@ -56,7 +54,8 @@ void AppDelegate::applicationWillFinishLaunching() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    setExchangeWatcher(std::make_shared<ConnectionStatus>(window_->connectionStatus()));
+    session_.connection().setWatcher(
+        std::make_shared<ConnectionStatus>(window_->connectionStatus()));
     startClientServer();
     updateDealTitle("");
     registerObservers();
@@ -64,27 +63,19 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::startClientServer() {
-    serverDelegate_ = std::make_shared<ClientServerDelegate>();
-    clientServer_ = Server::create(serverDelegate_);
-    if (!clientServer_) {
-        return;  // no pushes can arrive; the rest still works
-    }
-    clientServerThread_ = std::thread(
-        [server = clientServer_, port = options_.clientServerPort] { server->runOnPort(port); });
+    serverDelegate_ = std::make_shared<ClientServerDelegate>(session_.pushReceiver());
+    // Without it no pushes arrive; the rest still works.
+    clientServer_ =
+        ServingThread::start(Server::create(serverDelegate_), options_.clientServerPort);
 }
 
 std::optional<std::int32_t> AppDelegate::clientServerPort() const {
-    const std::optional<std::int32_t> port =
-        clientServer_ ? clientServer_->boundPort() : std::nullopt;
-    return port.value_or(0) != 0 ? port : std::nullopt;
+    return clientServer_ ? std::optional(clientServer_->port()) : std::nullopt;
 }
 
 void AppDelegate::stopClientServer() {
     if (clientServer_) {
         clientServer_->stop();
-    }
-    if (clientServerThread_.joinable()) {
-        clientServerThread_.join();
     }
 }
 
@@ -101,8 +92,8 @@ void AppDelegate::registerObservers() {
 }
 
 void AppDelegate::startLoginProcess() {
-    loginWindowController_ =
-        std::make_unique<LoginWindowController>(options_.clientServerPort, options_.serverAddress);
+    loginWindowController_ = std::make_unique<LoginWindowController>(
+        session_, options_.clientServerPort, options_.serverAddress);
     loginWindowController_->show();
     loginWindowController_->raise();
     loginWindowController_->activateWindow();
@@ -116,10 +107,10 @@ void AppDelegate::userLoggedIn() {
     window_->raise();
     window_->activateWindow();
     window_->setWindowTitle(qText(Shared::ApplicationName) + "  (" +
-                            qText(Shared::playerName().value_or("")) + ")");
+                            qText(session_.shared().playerName().value_or("")) + ")");
     updateDealTitle("");
-    NotificationCenter::defaultCenter().post(Event::userIsLoggedIn,
-                                             UserInfo().setBoolean("is_admin", Shared::isAdmin()));
+    session_.center().post(Event::userIsLoggedIn,
+                           UserInfo().setBoolean("is_admin", session_.shared().isAdmin()));
 }
 
 void AppDelegate::loginFailed() {
@@ -132,7 +123,7 @@ void AppDelegate::loginFailed() {
 
 void AppDelegate::updateDealTitle(const std::string& title) {
     std::string text;
-    if (const std::optional<std::string> game = Shared::gameName()) {
+    if (const std::optional<std::string> game = session_.shared().gameName()) {
         text = "Game: " + *game;
         if (!isBlank(title)) {
             text += ", Deal: " + title;
@@ -153,12 +144,14 @@ void AppDelegate::applicationShouldTerminate() {
 }
 
 void AppDelegate::terminationSequence() {
-    const Request logout{RequestCode::logout, Shared::token(), std::nullopt, std::nullopt};
-    if (const std::optional<Answer> answer = exchange(logout, kLogoutTimeout)) {
+    const Request logout{RequestCode::logout, session_.shared().token(), std::nullopt,
+                         std::nullopt};
+    if (const std::optional<Answer> answer =
+            session_.connection().exchange(logout, kLogoutTimeout)) {
         if (answer->message == AnswerMessage::OK) {
-            Shared::setToken(std::nullopt);
+            session_.shared().setToken(std::nullopt);
         }
-        closeGameServerConnection();
+        session_.connection().close();
     }
     stopClientServer();
     if (options_.quit) {

@@ -8,13 +8,13 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
-#include "EventObserver.h"
+#include "client/ClientSession.h"
+#include "session/EventObserver.h"
 
 namespace tarvendo {
-class Server;
 class ServerDelegate;
+class ServingThread;
 }  // namespace tarvendo
 
 namespace tarvendo::client {
@@ -45,6 +45,7 @@ public:
     // The quit, logout and close commands and Cancel at login all end here.
     void applicationShouldTerminate();
 
+    ClientSession& session() { return session_; }
     MainWindow* window() const { return window_.get(); }
     LoginWindowController* loginWindow() const { return loginWindowController_.get(); }
     // The port the client server listens on; absent when it could not bind.
@@ -61,11 +62,11 @@ private:
     void terminationSequence();
 
     const AppOptions options_;
+    ClientSession session_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<LoginWindowController> loginWindowController_;
     std::shared_ptr<ServerDelegate> serverDelegate_;
-    std::shared_ptr<Server> clientServer_;
-    std::thread clientServerThread_;
+    std::unique_ptr<ServingThread> clientServer_;
     bool terminating_ = false;
     EventObserver observers_;  // last: removed before the members its blocks use
 };

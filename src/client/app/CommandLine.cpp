@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "client/app/CommandLine.h"
 
 #include <QCommandLineParser>
 

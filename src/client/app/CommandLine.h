@@ -4,7 +4,7 @@
 #include <optional>
 #include <variant>
 
-#include "AppDelegate.h"
+#include "client/app/AppDelegate.h"
 
 namespace tarvendo::client {
 

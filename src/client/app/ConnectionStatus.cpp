@@ -1,4 +1,4 @@
-#include "ConnectionStatus.h"
+#include "client/app/ConnectionStatus.h"
 
 #include <QGuiApplication>
 #include <QLabel>

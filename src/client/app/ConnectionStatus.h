@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-#include "Exchange.h"
+#include "protocol/GameServerConnection.h"
 
 class QLabel;
 

@@ -1,20 +1,21 @@
-#include "MainWindow.h"
+#include "client/app/MainWindow.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
-#include "MainView.h"
+#include "client/table/MainView.h"
 
 namespace tarvendo::client {
 
-MainWindow::MainWindow(std::function<void()> terminationRequest, QWidget* parent)
+MainWindow::MainWindow(ClientSession& session, std::function<void()> terminationRequest,
+                       QWidget* parent)
     : QMainWindow(parent),
       terminationRequest_(std::move(terminationRequest)),
       dealTitle_(new QLabel),
       connectionStatus_(new QLabel),
-      mainView_(new MainView) {
+      mainView_(new MainView(session)) {
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 4, 0, 0);

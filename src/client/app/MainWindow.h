@@ -7,6 +7,7 @@ class QLabel;
 
 namespace tarvendo::client {
 
+class ClientSession;
 class MainView;
 
 // The main window: the deal title line above the game table, and the game
@@ -15,7 +16,8 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainWindow(std::function<void()> terminationRequest, QWidget* parent = nullptr);
+    MainWindow(ClientSession& session, std::function<void()> terminationRequest,
+               QWidget* parent = nullptr);
 
     QLabel* dealTitle() const { return dealTitle_; }
     // Hidden until there is something to say about the game server connection.

@@ -1,18 +1,16 @@
-#include "LoginExchange.h"
+#include "client/login/LoginExchange.h"
 
 #include <algorithm>
 
-#include "Exchange.h"
-#include "NotificationCenter.h"
-#include "Settings.h"
-#include "Shared.h"
-#include "Text.h"
-#include "ToolBox.h"
+#include "client/ClientSession.h"
+#include "client/login/Settings.h"
+#include "client/qt/Text.h"
+#include "protocol/ToolBox.h"
 
 namespace tarvendo::client {
 
 LoginOutcome LoginExchange::login(const Address& server, RequestCode code, const LoginForm& form) {
-    if (!connectToGameServer(server)) {
+    if (!session_.connection().connect(server)) {
         return LoginOutcome::cantConnect;
     }
     storeServerAddress(qText(server.address));
@@ -23,7 +21,8 @@ LoginOutcome LoginExchange::login(const Address& server, RequestCode code, const
     if (!data) {
         return LoginOutcome::refused;
     }
-    const std::optional<Answer> answer = exchange(Request{code, std::nullopt, std::nullopt, data});
+    const std::optional<Answer> answer =
+        session_.connection().exchange(Request{code, std::nullopt, std::nullopt, data});
     if (!answer) {
         return LoginOutcome::noAnswer;
     }
@@ -50,8 +49,8 @@ LoginOutcome LoginExchange::outcomeOf(const Answer& answer) {
 }
 
 void LoginExchange::acceptLogin(const Answer& answer) {
-    Shared::setToken(answer.token);
-    Shared::setGameName(answer.info);
+    session_.shared().setToken(answer.token);
+    session_.shared().setGameName(answer.info);
     announcePlayers(answer);
 }
 
@@ -64,8 +63,8 @@ void LoginExchange::announcePlayers(const Answer& answer) {
         return;
     }
     for (const Json& name : *names) {
-        NotificationCenter::defaultCenter().post(
-            Event::playerDidAdd, UserInfo().setText("player_name", name.get<std::string>()));
+        session_.center().post(Event::playerDidAdd,
+                               UserInfo().setText("player_name", name.get<std::string>()));
     }
 }
 

@@ -3,11 +3,13 @@
 #include <cstdint>
 #include <string>
 
-#include "Address.h"
-#include "Answer.h"
-#include "RequestCode.h"
+#include "protocol/Answer.h"
+#include "protocol/RequestCode.h"
+#include "transport/Address.h"
 
 namespace tarvendo::client {
+
+class ClientSession;
 
 // What the login form asks of the game server.
 struct LoginForm {
@@ -26,17 +28,21 @@ enum class LoginOutcome {
     refused,  // any other answer: ends silently
 };
 
-// Connects the process-wide connection if needed, remembers the server
+// Connects the session's connection if needed, remembers the server
 // address, sends the login and, on OK, stores the token and game name and
 // posts playerDidAdd for every player already in the game.
 class LoginExchange {
 public:
+    explicit LoginExchange(ClientSession& session) : session_(session) {}
+
     LoginOutcome login(const Address& server, RequestCode code, const LoginForm& form);
 
 private:
     static LoginOutcome outcomeOf(const Answer& answer);
-    static void acceptLogin(const Answer& answer);
-    static void announcePlayers(const Answer& answer);
+    void acceptLogin(const Answer& answer);
+    void announcePlayers(const Answer& answer);
+
+    ClientSession& session_;
 };
 
 }  // namespace tarvendo::client

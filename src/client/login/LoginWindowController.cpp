@@ -1,14 +1,13 @@
-#include "LoginWindowController.h"
+#include "client/login/LoginWindowController.h"
 
 #include <QPushButton>
 #include <QTimer>
 
-#include "Alert.h"
-#include "BonjoureBrowser.h"
-#include "NotificationCenter.h"
-#include "Settings.h"
-#include "Shared.h"
-#include "Text.h"
+#include "client/ClientSession.h"
+#include "client/login/Settings.h"
+#include "client/qt/Alert.h"
+#include "client/qt/Text.h"
+#include "discovery/BonjoureBrowser.h"
 #include "ui_LoginWindowController.h"
 
 namespace tarvendo::client {
@@ -30,12 +29,15 @@ void setCaptionColour(QLabel* label, const QColor& colour) {
 
 }  // namespace
 
-LoginWindowController::LoginWindowController(std::int32_t clientServerPort,
+LoginWindowController::LoginWindowController(ClientSession& session, std::int32_t clientServerPort,
                                              std::optional<QString> presetAddress, QWidget* parent)
     : QDialog(parent),
+      session_(session),
       ui_(std::make_unique<Ui::LoginWindowController>()),
       clientServerPort_(clientServerPort),
-      presetAddress_(std::move(presetAddress)) {
+      presetAddress_(std::move(presetAddress)),
+      loginExchange_(session),
+      observers_(session.center()) {
     ui_->setupUi(this);
     setWindowTitle(qText(Shared::ApplicationName));
     ui_->buttonBox->button(QDialogButtonBox::Ok)->setDefault(true);
@@ -113,7 +115,7 @@ void LoginWindowController::enterDiscoveryMode() {
     ui_->serverAddress->setEnabled(false);
     ui_->serverPort->setEnabled(false);
     stopDiscovery();  // one browser at a time: a replaced one must not fire later
-    bonjoureBrowser_ = std::make_unique<BonjoureBrowser>();
+    bonjoureBrowser_ = std::make_unique<BonjoureBrowser>(session_.center());
     bonjoureBrowser_->run(kDiscoveryTimeLimit);
 }
 
@@ -246,9 +248,9 @@ void LoginWindowController::okDidClick() {
     if (!connectToServer(*address, admin ? RequestCode::loginAdmin : RequestCode::loginPlayer)) {
         return;
     }
-    Shared::setPlayerName(trimmed(ui_->userName));
-    Shared::setAdmin(admin);
-    NotificationCenter::defaultCenter().post(Event::loginSuccess);
+    session_.shared().setPlayerName(trimmed(ui_->userName));
+    session_.shared().setAdmin(admin);
+    session_.center().post(Event::loginSuccess);
 }
 
 LoginForm LoginWindowController::form() const {
@@ -280,7 +282,7 @@ bool LoginWindowController::connectToServer(const Address& address, RequestCode 
 }
 
 void LoginWindowController::cancelDidClick() {
-    NotificationCenter::defaultCenter().post(Event::loginFailed);
+    session_.center().post(Event::loginFailed);
 }
 
 void LoginWindowController::reject() {

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "Address.h"
-#include "EventObserver.h"
-#include "LoginExchange.h"
+#include "client/login/LoginExchange.h"
+#include "session/EventObserver.h"
+#include "transport/Address.h"
 
 namespace Ui {
 class LoginWindowController;
@@ -19,6 +19,8 @@ class BonjoureBrowser;
 
 namespace tarvendo::client {
 
+class ClientSession;
+
 // The login form: server typed in or discovered, player name, admin switch
 // with the game name. OK validates and logs in; Cancel gives up.
 class LoginWindowController : public QDialog {
@@ -26,9 +28,9 @@ class LoginWindowController : public QDialog {
 
 public:
     // A preset server address stands in manual mode instead of the one used last.
-    explicit LoginWindowController(std::int32_t clientServerPort,
-                                   std::optional<QString> presetAddress = std::nullopt,
-                                   QWidget* parent = nullptr);
+    LoginWindowController(ClientSession& session, std::int32_t clientServerPort,
+                          std::optional<QString> presetAddress = std::nullopt,
+                          QWidget* parent = nullptr);
     ~LoginWindowController() override;
 
     void okDidClick();
@@ -61,6 +63,7 @@ private:
     bool connectToServer(const Address& address, RequestCode requestCode);
     LoginForm form() const;
 
+    ClientSession& session_;
     std::unique_ptr<Ui::LoginWindowController> ui_;
     const std::int32_t clientServerPort_;
     const std::optional<QString> presetAddress_;

@@ -1,4 +1,4 @@
-#include "Settings.h"
+#include "client/login/Settings.h"
 
 #include <QSettings>
 

@@ -1,9 +1,9 @@
-#include "Alert.h"
+#include "client/qt/Alert.h"
 
 #include <QMessageBox>
 
-#include "Shared.h"
-#include "Text.h"
+#include "client/qt/Text.h"
+#include "session/Shared.h"
 
 namespace tarvendo::client {
 

@@ -1,4 +1,4 @@
-#include "QtMainQueue.h"
+#include "client/qt/QtMainQueue.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

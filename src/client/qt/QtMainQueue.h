@@ -3,7 +3,7 @@
 #include <chrono>
 #include <mutex>
 
-#include "MainQueue.h"
+#include "session/MainQueue.h"
 
 class QObject;
 

@@ -1,4 +1,4 @@
-#include "Resources.h"
+#include "client/qt/Resources.h"
 
 #include <QtGlobal>
 

@@ -1,11 +1,11 @@
-#include "Sound.h"
+#include "client/qt/Sound.h"
 
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QUrl>
 
-#include "Resources.h"
+#include "client/qt/Resources.h"
 
 namespace tarvendo::client {
 

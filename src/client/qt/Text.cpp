@@ -1,4 +1,4 @@
-#include "Text.h"
+#include "client/qt/Text.h"
 
 #include <QFontDatabase>
 #include <QLineEdit>

@@ -1,12 +1,12 @@
-#include "Card.h"
+#include "client/table/Card.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 
-#include "PlayerStore.h"
-#include "Text.h"
-#include "Texture.h"
+#include "client/qt/Text.h"
+#include "client/table/Texture.h"
+#include "session/PlayerStore.h"
 
 namespace tarvendo::client {
 

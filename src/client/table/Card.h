@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "CardStatus.h"
+#include "client/table/CardStatus.h"
 
 namespace tarvendo::client {
 

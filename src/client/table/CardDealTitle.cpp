@@ -1,8 +1,8 @@
-#include "CardDealTitle.h"
+#include "client/table/CardDealTitle.h"
 
-#include "Alert.h"
-#include "CardDealTitleDelegate.h"
-#include "Text.h"
+#include "client/qt/Alert.h"
+#include "client/qt/Text.h"
+#include "client/table/CardDealTitleDelegate.h"
 #include "ui_CardDealTitle.h"
 
 namespace tarvendo::client {

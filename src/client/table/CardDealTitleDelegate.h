@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ToolBox.h"
+#include "protocol/ToolBox.h"
 
 namespace tarvendo::client {
 

@@ -1,9 +1,9 @@
-#include "CardImageCache.h"
+#include "client/table/CardImageCache.h"
 
 #include <QHashFunctions>
 #include <QtMath>
 
-#include "ImageScaling.h"
+#include "client/table/ImageScaling.h"
 
 namespace tarvendo::client {
 

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "Card.h"
+#include "client/table/Card.h"
 
 namespace tarvendo::client {
 

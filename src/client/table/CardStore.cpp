@@ -1,11 +1,11 @@
-#include "CardStore.h"
+#include "client/table/CardStore.h"
 
 #include <QTimer>
 
-#include "Diagnostics.h"
-#include "GameRequest.h"
-#include "Shared.h"
-#include "Text.h"
+#include "client/ClientSession.h"
+#include "client/qt/Text.h"
+#include "protocol/DeckSymbols.h"
+#include "transport/Diagnostics.h"
 
 namespace tarvendo::client {
 
@@ -15,8 +15,8 @@ constexpr float kAcceptedVolume = 0.1f;
 
 std::vector<Card> deckCards() {
     std::vector<Card> cards;
-    for (const char* symbol : {"0", "½", "1", "2", "3", "5", "8", "13", "20", "40", "?", "∞"}) {
-        cards.emplace_back(QString::fromUtf8(symbol));
+    for (const std::string_view symbol : kDeckSymbols) {
+        cards.emplace_back(qText(symbol));
     }
     return cards;
 }
@@ -30,13 +30,9 @@ bool hits(const std::optional<QRectF>& rect, QPointF point) {
 
 }  // namespace
 
-CardStore& CardStore::shared() {
-    static auto* const store = new CardStore();
-    return *store;
-}
-
-CardStore::CardStore(std::chrono::milliseconds electionDelay)
-    : electionDelay_(electionDelay),
+CardStore::CardStore(ClientSession& session, std::chrono::milliseconds electionDelay)
+    : session_(session),
+      electionDelay_(electionDelay),
       sound_(QStringLiteral("qrc:/sounds/election_accepted.wav")),
       store_(deckCards()) {}
 
@@ -89,9 +85,9 @@ void CardStore::timeout() {
         return;
     }
     canChange_ = false;
-    const Json election{{"player_name", Shared::playerName().value_or("")},
+    const Json election{{"player_name", session_.shared().playerName().value_or("")},
                         {"symbol", utf8Text(store_[*selected_].symbol())}};
-    const std::optional<Answer> answer = sendToGameServer(RequestCode::cardElected, election);
+    const std::optional<Answer> answer = session_.send(RequestCode::cardElected, election);
     if (!answer) {
         return;
     }

@@ -8,13 +8,15 @@
 #include <optional>
 #include <vector>
 
-#include "Card.h"
-#include "CardImageCache.h"
-#include "Sound.h"
+#include "client/qt/Sound.h"
+#include "client/table/Card.h"
+#include "client/table/CardImageCache.h"
 
 class QTimer;
 
 namespace tarvendo::client {
+
+class ClientSession;
 
 // The local player's deck of twelve cards with its one selection. A selection
 // that stands for the election delay is sent to the game server as the
@@ -23,10 +25,9 @@ class CardStore {
 public:
     static constexpr std::chrono::milliseconds kElectionDelay{2000};
 
-    // The deck every deck view shows; made on first use, never destroyed.
-    static CardStore& shared();
-
-    explicit CardStore(std::chrono::milliseconds electionDelay = kElectionDelay);
+    // Elects through the session's connection, in its player's name.
+    explicit CardStore(ClientSession& session,
+                       std::chrono::milliseconds electionDelay = kElectionDelay);
     ~CardStore();
     CardStore(const CardStore&) = delete;
     CardStore& operator=(const CardStore&) = delete;
@@ -54,6 +55,7 @@ private:
     void unselect();
     void startElectionTimer();
 
+    ClientSession& session_;
     const std::chrono::milliseconds electionDelay_;
     Sound sound_;  // the game server accepted the election
     std::vector<Card> store_;

@@ -1,18 +1,20 @@
-#include "Deck.h"
+#include "client/table/Deck.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "DeckLayout.h"
-#include "ImageScaling.h"
-#include "Texture.h"
+#include "client/ClientSession.h"
+#include "client/table/DeckLayout.h"
+#include "client/table/ImageScaling.h"
+#include "client/table/Texture.h"
 
 namespace tarvendo::client {
 
-Deck::Deck(CardStore& cardStore, QWidget* parent)
+Deck::Deck(ClientSession& session, QWidget* parent)
     : QWidget(parent),
-      cardStore_(cardStore),
-      sound_(QStringLiteral("qrc:/sounds/cards_dealt.wav")) {
+      cardStore_(session.cardStore()),
+      sound_(QStringLiteral("qrc:/sounds/cards_dealt.wav")),
+      observers_(session.center()) {
     registerObservers();
 }
 

@@ -2,9 +2,9 @@
 
 #include <QWidget>
 
-#include "CardStore.h"
-#include "EventObserver.h"
-#include "Sound.h"
+#include "client/qt/Sound.h"
+#include "client/table/CardStore.h"
+#include "session/EventObserver.h"
 
 namespace tarvendo::client {
 
@@ -13,7 +13,7 @@ namespace tarvendo::client {
 // hide at each new deal.
 class Deck : public QWidget {
 public:
-    explicit Deck(CardStore& cardStore = CardStore::shared(), QWidget* parent = nullptr);
+    explicit Deck(ClientSession& session, QWidget* parent = nullptr);
     ~Deck() override;
 
     bool canDrawCards() const { return canDrawCards_; }

@@ -1,7 +1,7 @@
-#include "DeckLayout.h"
+#include "client/table/DeckLayout.h"
 
-#include "Card.h"
-#include "ImageScaling.h"
+#include "client/table/Card.h"
+#include "client/table/ImageScaling.h"
 
 namespace tarvendo::client {
 

@@ -1,12 +1,13 @@
-#include "Desktop.h"
+#include "client/table/Desktop.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
 
-#include "Text.h"
-#include "Texture.h"
+#include "client/ClientSession.h"
+#include "client/qt/Text.h"
+#include "client/table/Texture.h"
 
 namespace tarvendo::client {
 
@@ -22,7 +23,11 @@ int rowsFor(std::size_t playerCount) {
 
 }  // namespace
 
-Desktop::Desktop(QWidget* parent) : QWidget(parent), nameFont_(uiFont(kNamePixelSize)) {
+Desktop::Desktop(ClientSession& session, QWidget* parent)
+    : QWidget(parent),
+      nameFont_(uiFont(kNamePixelSize)),
+      playerStore_(session.center(), session.shared()),
+      observers_(session.center()) {
     registerObservers();
 }
 

@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "Card.h"
-#include "CardImageCache.h"
-#include "EventObserver.h"
-#include "PlayerStore.h"
+#include "client/table/Card.h"
+#include "client/table/CardImageCache.h"
+#include "session/EventObserver.h"
+#include "session/PlayerStore.h"
 
 namespace tarvendo::client {
+
+class ClientSession;
 
 // The table: every player's name with the card the player holds in the current
 // deal, face down until the cards are opened. Keeps its own record of the
@@ -32,7 +34,7 @@ public:
         Card card;
     };
 
-    explicit Desktop(QWidget* parent = nullptr);
+    explicit Desktop(ClientSession& session, QWidget* parent = nullptr);
     ~Desktop() override;
 
     // The cells of a grid over the whole view, in reading order; empty unless

@@ -1,4 +1,4 @@
-#include "ImageScaling.h"
+#include "client/table/ImageScaling.h"
 
 #include <QPainter>
 

@@ -1,15 +1,16 @@
-#include "MainView.h"
+#include "client/table/MainView.h"
 
-#include "CardStore.h"
-#include "ToolBar.h"
-#include "Workspace.h"
+#include "client/ClientSession.h"
+#include "client/table/ToolBar.h"
+#include "client/table/Workspace.h"
 
 namespace tarvendo::client {
 
-MainView::MainView(QWidget* parent) : MainView(CardStore::shared(), parent) {}
-
-MainView::MainView(CardStore& cardStore, QWidget* parent)
-    : QWidget(parent), toolBar_(new ToolBar(this)), workspace_(new Workspace(cardStore, this)) {
+MainView::MainView(ClientSession& session, QWidget* parent)
+    : QWidget(parent),
+      toolBar_(new ToolBar(session, this)),
+      workspace_(new Workspace(session, this)),
+      observers_(session.center()) {
     // Hidden until the login tells whether the user is the admin.
     toolBar_->hide();
     observers_.registerEvent(Event::userIsLoggedIn, [this](const Notification& posted) {

@@ -2,11 +2,11 @@
 
 #include <QWidget>
 
-#include "EventObserver.h"
+#include "session/EventObserver.h"
 
 namespace tarvendo::client {
 
-class CardStore;
+class ClientSession;
 class ToolBar;
 class Workspace;
 
@@ -14,9 +14,7 @@ class Workspace;
 // the login says the user is the admin, and the workspace filling the rest.
 class MainView : public QWidget {
 public:
-    explicit MainView(QWidget* parent = nullptr);
-    // With the deck view on another deck model than the shared one.
-    MainView(CardStore& cardStore, QWidget* parent);
+    explicit MainView(ClientSession& session, QWidget* parent = nullptr);
     ~MainView() override;
 
     ToolBar* toolBar() const { return toolBar_; }

@@ -1,4 +1,4 @@
-#include "SegmentedControl.h"
+#include "client/table/SegmentedControl.h"
 
 #include <QPushButton>
 

@@ -1,8 +1,8 @@
-#include "Texture.h"
+#include "client/table/Texture.h"
 
 #include <QImage>
 
-#include "Resources.h"
+#include "client/qt/Resources.h"
 
 namespace tarvendo::client {
 

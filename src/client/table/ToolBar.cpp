@@ -1,14 +1,14 @@
-#include "ToolBar.h"
+#include "client/table/ToolBar.h"
 
 #include <QEvent>
 #include <QPainter>
 #include <QTimer>
 
-#include "Alert.h"
-#include "GameRequest.h"
-#include "SegmentedControl.h"
-#include "Text.h"
-#include "Texture.h"
+#include "client/ClientSession.h"
+#include "client/qt/Alert.h"
+#include "client/qt/Text.h"
+#include "client/table/SegmentedControl.h"
+#include "client/table/Texture.h"
 
 namespace tarvendo::client {
 
@@ -19,11 +19,13 @@ constexpr int kPopoverAnchorInset = 7;
 
 }  // namespace
 
-ToolBar::ToolBar(QWidget* parent)
+ToolBar::ToolBar(ClientSession& session, QWidget* parent)
     : QWidget(parent),
+      session_(session),
       segmentedControl_(new SegmentedControl(
           {QStringLiteral("Init"), QStringLiteral("Play"), QStringLiteral("Open")}, kSegmentWidth,
-          this)) {
+          this)),
+      observers_(session.center()) {
     segmentedControl_->setSegmentEnabled(playSegment, false);
     segmentedControl_->setSegmentEnabled(openSegment, false);
     connect(segmentedControl_, &SegmentedControl::segmentSelected, this,
@@ -106,7 +108,7 @@ void ToolBar::initDidClick() {
 }
 
 void ToolBar::cardDealTitleDidAccept(const Json& dictionary) {
-    const std::optional<Answer> answer = sendToGameServer(RequestCode::initNewDeal, dictionary);
+    const std::optional<Answer> answer = session_.send(RequestCode::initNewDeal, dictionary);
     if (isAccepted(answer, QStringLiteral("Error: can't initialize new game"))) {
         segmentedControl_->setSegmentEnabled(playSegment, true);
     }
@@ -133,7 +135,7 @@ void ToolBar::openDidClick() {
 }
 
 void ToolBar::sendAndSwitchOff(RequestCode code, Segment segment, const QString& failure) {
-    if (isAccepted(sendToGameServer(code), failure)) {
+    if (isAccepted(session_.send(code), failure)) {
         segmentedControl_->setSegmentEnabled(segment, false);
     }
 }

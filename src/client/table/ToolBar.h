@@ -3,14 +3,15 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "Answer.h"
-#include "CardDealTitle.h"
-#include "CardDealTitleDelegate.h"
-#include "EventObserver.h"
-#include "RequestCode.h"
+#include "client/table/CardDealTitle.h"
+#include "client/table/CardDealTitleDelegate.h"
+#include "protocol/Answer.h"
+#include "protocol/RequestCode.h"
+#include "session/EventObserver.h"
 
 namespace tarvendo::client {
 
+class ClientSession;
 class SegmentedControl;
 
 // The admin's strip along the top of the main view: Init asks for a deal
@@ -28,7 +29,7 @@ public:
     // Init cannot open a second dialog while the first one is closing.
     static constexpr int kDialogReleaseDelayMs = 500;
 
-    explicit ToolBar(QWidget* parent = nullptr);
+    explicit ToolBar(ClientSession& session, QWidget* parent = nullptr);
     ~ToolBar() override;
 
     SegmentedControl* segmentedControl() const { return segmentedControl_; }
@@ -57,6 +58,7 @@ private:
     bool isAccepted(const std::optional<Answer>& answer, const QString& failure);
     void releaseDealTitle();
 
+    ClientSession& session_;
     SegmentedControl* segmentedControl_;
     QPointer<CardDealTitle> dealTitleViewController_;
     EventObserver observers_;

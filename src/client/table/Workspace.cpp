@@ -1,18 +1,16 @@
-#include "Workspace.h"
+#include "client/table/Workspace.h"
 
-#include "Deck.h"
-#include "Desktop.h"
+#include "client/table/Deck.h"
+#include "client/table/Desktop.h"
 
 namespace tarvendo::client {
 
 const QColor Workspace::kDividerColor = QColor::fromRgbF(2.0f / 3, 2.0f / 3, 2.0f / 3);
 
-Workspace::Workspace(QWidget* parent) : Workspace(CardStore::shared(), parent) {}
-
-Workspace::Workspace(CardStore& cardStore, QWidget* parent)
+Workspace::Workspace(ClientSession& session, QWidget* parent)
     : QSplitter(Qt::Vertical, parent),
-      desktop_(new Desktop(this)),
-      deck_(new Deck(cardStore, this)) {
+      desktop_(new Desktop(session, this)),
+      deck_(new Deck(session, this)) {
     addWidget(desktop_);
     addWidget(deck_);
     setChildrenCollapsible(false);

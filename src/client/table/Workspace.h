@@ -4,7 +4,7 @@
 
 namespace tarvendo::client {
 
-class CardStore;
+class ClientSession;
 class Deck;
 class Desktop;
 
@@ -17,9 +17,7 @@ public:
     static constexpr int kDividerThickness = 1;
     static const QColor kDividerColor;
 
-    explicit Workspace(QWidget* parent = nullptr);
-    // With the deck view on another deck model than the shared one.
-    Workspace(CardStore& cardStore, QWidget* parent);
+    explicit Workspace(ClientSession& session, QWidget* parent = nullptr);
 
     Desktop* desktop() const { return desktop_; }
     Deck* deck() const { return deck_; }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "QtMainQueue.h"
+#include "client/qt/QtMainQueue.h"
 
 // Every client test runs with a QApplication and the Qt main queue, as the
 // client itself does.

@@ -5,9 +5,9 @@
 
 #include <thread>
 
-#include "Exchange.h"
-#include "NotificationCenter.h"
-#include "Shared.h"
+#include "protocol/Exchange.h"
+#include "session/NotificationCenter.h"
+#include "session/Shared.h"
 
 QT_BEGIN_NAMESPACE
 void PrintTo(const QRectF& rect, std::ostream* out) {

@@ -13,11 +13,11 @@
 #include <ostream>
 #include <vector>
 
-#include "Alert.h"
-#include "Event.h"
 #include "SubstituteGameServer.h"
-#include "ToolBox.h"
-#include "UserInfo.h"
+#include "client/qt/Alert.h"
+#include "protocol/ToolBox.h"
+#include "session/Event.h"
+#include "session/UserInfo.h"
 
 QT_BEGIN_NAMESPACE
 // Readable failures for the Qt types the client tests compare.

@@ -1,7 +1,7 @@
 #include "SubstituteGameServer.h"
 
-#include "Answer.h"
-#include "Frame.h"
+#include "protocol/Answer.h"
+#include "transport/Frame.h"
 
 namespace tarvendo::test {
 

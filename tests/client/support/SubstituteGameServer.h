@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "Address.h"
-#include "Answer.h"
-#include "Loopback.h"
-#include "Request.h"
+#include "protocol/Answer.h"
+#include "protocol/Request.h"
+#include "support/Loopback.h"
+#include "transport/Address.h"
 
 namespace tarvendo::test {
 

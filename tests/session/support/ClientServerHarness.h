@@ -8,11 +8,11 @@
 #include <stdexcept>
 #include <thread>
 
-#include "ClientServerThread.h"
-#include "Request.h"
-#include "Server.h"
-#include "SocketPrimitives.h"
-#include "ToolBox.h"
+#include "protocol/Request.h"
+#include "protocol/ToolBox.h"
+#include "session/ClientServerThread.h"
+#include "transport/Server.h"
+#include "transport/SocketPrimitives.h"
 
 namespace tarvendo::support {
 

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "EventObserver.h"
+#include "session/EventObserver.h"
 
 namespace tarvendo::support {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace tarvendo::bot {
+namespace tarvendo::test {
 
 // A program run as a child process with its output in a temporary file, for
 // load runs and tests that need a real server process.
@@ -48,4 +48,4 @@ private:
 // The port a tarvendo-server child reports in its "listening port N" line.
 std::optional<int> listeningPort(const ChildProcess& server, std::chrono::milliseconds limit);
 
-}  // namespace tarvendo::bot
+}  // namespace tarvendo::test

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <optional>
 
-namespace tarvendo::server {
+namespace tarvendo {
 
 // Turns SIGINT and SIGTERM into a stop request that one thread waits for;
 // any thread may request the stop as well. One per process.
@@ -21,4 +21,4 @@ private:
     StopSignal();
 };
 
-}  // namespace tarvendo::server
+}  // namespace tarvendo

@@ -1,8 +1,8 @@
-#include "OptionReader.h"
+#include "program/OptionReader.h"
 
 #include <charconv>
 
-namespace tarvendo::server {
+namespace tarvendo {
 
 std::optional<std::string> OptionReader::nextOption() {
     if (error_ || next_ >= arguments_.size()) {
@@ -50,4 +50,4 @@ std::vector<std::string> argumentsOf(int argc, char** argv) {
     return arguments;
 }
 
-}  // namespace tarvendo::server
+}  // namespace tarvendo

@@ -1,4 +1,4 @@
-#include "StopSignal.h"
+#include "program/StopSignal.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace tarvendo::server {
+namespace tarvendo {
 
 namespace {
 
@@ -67,4 +67,4 @@ bool StopSignal::waitFor(std::optional<std::chrono::milliseconds> limit) {
     }
 }
 
-}  // namespace tarvendo::server
+}  // namespace tarvendo

@@ -2,11 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace tarvendo::server {
+namespace tarvendo {
 
 // Walks a command line of "--name value" options and keeps the first error.
 class OptionReader {
@@ -38,14 +40,19 @@ struct Command {
     std::string error;
 };
 
-// Hands every option to readOne (false: an option it does not know), then
-// lets check look at the whole when the command is to run.
+// Takes --help (-h) and --version itself and hands every other option to
+// readOne (false: an option it does not know), then lets check look at the
+// whole when the command is to run.
 template <typename Options, typename ReadOne, typename Check>
 Command<Options> parseCommand(std::vector<std::string> arguments, ReadOne readOne, Check check) {
     Command<Options> command;
     OptionReader reader(std::move(arguments));
     while (const std::optional<std::string> option = reader.nextOption()) {
-        if (!readOne(*option, reader, command)) {
+        if (*option == "--help" || *option == "-h") {
+            command.action = CommandAction::showHelp;
+        } else if (*option == "--version") {
+            command.action = CommandAction::showVersion;
+        } else if (!readOne(*option, reader, command.options)) {
             reader.fail("unknown option " + *option);
         }
     }
@@ -62,4 +69,25 @@ Command<Options> parseCommand(std::vector<std::string> arguments, ReadOne readOn
 // The command line as the arguments after the program name.
 std::vector<std::string> argumentsOf(int argc, char** argv);
 
-}  // namespace tarvendo::server
+// What a program's main returns: the usage or the version on standard output
+// (0), an error and the usage on standard error (2), or run's own result.
+template <typename Options>
+int runCommand(const Command<Options>& command, const std::string& program,
+               const std::string& usage, const std::function<int(const Options&)>& run) {
+    switch (command.action) {
+        case CommandAction::showHelp:
+            std::cout << usage;
+            return 0;
+        case CommandAction::showVersion:
+            std::cout << program << ' ' << TARVENDO_VERSION << '\n';
+            return 0;
+        case CommandAction::fail:
+            std::cerr << program << ": " << command.error << '\n' << usage;
+            return 2;
+        case CommandAction::run:
+            break;
+    }
+    return run(command.options);
+}
+
+}  // namespace tarvendo

@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace tarvendo::bot {
+namespace tarvendo::test {
 
 namespace {
 
@@ -127,4 +127,4 @@ std::optional<int> listeningPort(const ChildProcess& server, std::chrono::millis
     return std::atoi(output.c_str() + output.find(kMark) + kMark.size());
 }
 
-}  // namespace tarvendo::bot
+}  // namespace tarvendo::test
