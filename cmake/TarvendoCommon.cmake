@@ -27,16 +27,27 @@ if(TARVENDO_SANITIZE)
   target_compile_definitions(tarvendo_common INTERFACE TARVENDO_SANITIZED)
 endif()
 
-# add_tarvendo_test(<name> LABEL <label> SOURCES <files...> LIBS <targets...>)
-# One GoogleTest executable per test file group, registered with CTest.
+# add_tarvendo_test(<name> LABEL <label> [QT] [TIMEOUT <s>] SOURCES <files...> LIBS <targets...>)
+# One GoogleTest executable per group of test files, registered with CTest,
+# linked with the shared helpers. QT: the Qt helpers and a main that makes the
+# QApplication, run on the offscreen platform with settings of its own.
 function(add_tarvendo_test name)
-  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "QT" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main tarvendo_common)
+  if(T_QT)
+    target_link_libraries(${name} PRIVATE ${T_LIBS} tarvendo_qt_test_support)
+  else()
+    target_link_libraries(${name} PRIVATE ${T_LIBS} tarvendo_test_support GTest::gmock
+                          GTest::gtest_main)
+  endif()
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT})
+  if(T_QT)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT
+      "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_CURRENT_BINARY_DIR}/config-${name}")
+  endif()
 endfunction()

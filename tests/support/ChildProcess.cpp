@@ -1,7 +1,7 @@
 #include "support/ChildProcess.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,6 +29,23 @@ std::optional<std::string> temporaryFile() {
     return path;
 }
 
+// In the forked child: only async-signal-safe calls until exec. The child is
+// killed when the thread that started it ends, so a test that dies from a
+// signal leaves no program running.
+[[noreturn]] void execChild(pid_t parent, const char* outputPath, char* const* argv) {
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) {
+        ::_exit(127);  // the parent died before the line above took effect
+    }
+    const int output = ::open(outputPath, O_WRONLY);
+    if (output == -1 || ::dup2(output, STDOUT_FILENO) == -1 ||
+        ::dup2(output, STDERR_FILENO) == -1) {
+        ::_exit(127);
+    }
+    ::execve(argv[0], argv, environ);
+    ::_exit(127);
+}
+
 }  // namespace
 
 std::unique_ptr<ChildProcess> ChildProcess::start(const std::string& program,
@@ -45,15 +62,12 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::string& program,
         argv.push_back(word.data());
     }
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath->c_str(), O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    pid_t pid = 0;
-    const int failed =
-        ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0) {
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        execChild(parent, outputPath->c_str(), argv.data());
+    }
+    if (pid == -1) {
         ::unlink(outputPath->c_str());
         return nullptr;
     }

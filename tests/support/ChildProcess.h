@@ -11,10 +11,13 @@
 namespace tarvendo::test {
 
 // A program run as a child process with its output in a temporary file, for
-// load runs and tests that need a real server process.
+// load runs and tests that need real programs. The child is killed when the
+// thread that started it ends (or the whole process dies), so start children
+// from the test's main thread.
 class ChildProcess {
 public:
-    // Absent when the program cannot be started.
+    // Absent when the program cannot be started; a program that exists but
+    // cannot run exits with 127.
     static std::unique_ptr<ChildProcess> start(const std::string& program,
                                                const std::vector<std::string>& arguments);
     // Kills the child if it still runs.

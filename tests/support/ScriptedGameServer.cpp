@@ -1,4 +1,4 @@
-#include "SubstituteGameServer.h"
+#include "support/ScriptedGameServer.h"
 
 #include "protocol/Answer.h"
 #include "transport/Frame.h"
@@ -11,7 +11,7 @@ constexpr int kAcceptPollMs = 100;
 
 }  // namespace
 
-SubstituteGameServer::SubstituteGameServer() {
+ScriptedGameServer::ScriptedGameServer() {
     worker_ = std::thread([this] {
         while (!done_) {
             if (std::shared_ptr<Socket> connection = acceptOne(listener_, kAcceptPollMs)) {
@@ -29,11 +29,11 @@ SubstituteGameServer::SubstituteGameServer() {
     });
 }
 
-SubstituteGameServer::~SubstituteGameServer() {
+ScriptedGameServer::~ScriptedGameServer() {
     goAway();
 }
 
-void SubstituteGameServer::goAway() {
+void ScriptedGameServer::goAway() {
     {
         const std::lock_guard lock(mutex_);
         done_ = true;
@@ -47,21 +47,21 @@ void SubstituteGameServer::goAway() {
     listener_.socket->shutdown();
 }
 
-void SubstituteGameServer::answerNext(AnswerMessage message, std::int64_t code) {
+void ScriptedGameServer::answerNext(AnswerMessage message, std::int64_t code) {
     answerNext(Answer{code, message, {}, {}, {}});
 }
 
-void SubstituteGameServer::answerNext(Answer answer) {
+void ScriptedGameServer::answerNext(Answer answer) {
     const std::lock_guard lock(mutex_);
     answers_.push_back(std::move(answer));
 }
 
-std::vector<Request> SubstituteGameServer::requests() const {
-    const std::lock_guard lock(mutex_);
-    return requests_;
+std::optional<Request> ScriptedGameServer::waitForRequest(RequestCode code) const {
+    return requests_.waitForMatch(
+        [code](const Request& request) { return request.request == code; });
 }
 
-Answer SubstituteGameServer::nextAnswer() {
+Answer ScriptedGameServer::nextAnswer() {
     const std::lock_guard lock(mutex_);
     if (answers_.empty()) {
         return {};
@@ -71,11 +71,10 @@ Answer SubstituteGameServer::nextAnswer() {
     return answer;
 }
 
-void SubstituteGameServer::serve(Socket& connection) {
+void ScriptedGameServer::serve(Socket& connection) {
     while (std::optional<ByteBuffer> frame = readFrame(connection)) {
         if (const std::optional<Request> request = Request::usingJson(*frame)) {
-            const std::lock_guard lock(mutex_);
-            requests_.push_back(*request);
+            requests_.push(*request);
         }
         if (const std::optional<ByteBuffer> answer = nextAnswer().json()) {
             writeFrame(connection, *answer);

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace tarvendo::support {
+namespace tarvendo::test {
 
 // Captures standard output, whichever thread prints, from construction until
 // finish() or the end of its life.
@@ -41,4 +41,4 @@ private:
     std::string text_;
 };
 
-}  // namespace tarvendo::support
+}  // namespace tarvendo::test

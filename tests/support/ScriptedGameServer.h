@@ -11,24 +11,27 @@
 #include "protocol/Answer.h"
 #include "protocol/Request.h"
 #include "support/Loopback.h"
+#include "support/Waiting.h"
 #include "transport/Address.h"
 
 namespace tarvendo::test {
 
-// A stand-in game server on 127.0.0.1: serves one connection at a time,
-// records every request and answers each with the next queued message, OK
-// once the queue is empty.
-class SubstituteGameServer {
+// A stand-in game server on 127.0.0.1, for the client's side of exchanges:
+// serves one connection at a time, records every request and answers each
+// with the next queued answer, OK once the queue is empty.
+class ScriptedGameServer {
 public:
-    SubstituteGameServer();
-    ~SubstituteGameServer();
-    SubstituteGameServer(const SubstituteGameServer&) = delete;
-    SubstituteGameServer& operator=(const SubstituteGameServer&) = delete;
+    ScriptedGameServer();
+    ~ScriptedGameServer();
+    ScriptedGameServer(const ScriptedGameServer&) = delete;
+    ScriptedGameServer& operator=(const ScriptedGameServer&) = delete;
 
     Address address() const { return {"127.0.0.1", listener_.port}; }
     void answerNext(AnswerMessage message, std::int64_t code = 0);
     void answerNext(Answer answer);
-    std::vector<Request> requests() const;
+    std::vector<Request> requests() const { return requests_.items(); }
+    // Waits for the request with the code; absent when it does not come.
+    std::optional<Request> waitForRequest(RequestCode code) const;
     // Closes the connection and accepts no other: later exchanges get no answer.
     void goAway();
 
@@ -37,9 +40,9 @@ private:
     Answer nextAnswer();
 
     Listener listener_ = makeListener();
-    mutable std::mutex mutex_;  // guards the three fields below and the writes of done_
+    Waitable<Request> requests_;
+    mutable std::mutex mutex_;  // guards the two fields below and the writes of done_
     std::deque<Answer> answers_;
-    std::vector<Request> requests_;
     std::shared_ptr<Socket> connection_;
     std::atomic<bool> done_{false};
     std::thread worker_;
