@@ -23,36 +23,16 @@ std::string timestamp(std::chrono::system_clock::time_point time) {
     return std::string(text, length) + fraction;
 }
 
-// Keeps one event on one line whatever a peer put into a name or a detail.
-std::string escaped(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            result.push_back('\\');
-            result.push_back(c);
-        } else if (byte < 0x20U || byte == 0x7FU) {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\x%02x", byte);
-            result += code;
-        } else {
-            result.push_back(c);
-        }
-    }
-    return result;
-}
-
 }  // namespace
 
 std::string formatEventLine(std::chrono::system_clock::time_point time, std::string_view event,
                             std::string_view player, std::string_view detail) {
     std::string line = timestamp(time) + " " + std::string(event);
     if (!player.empty()) {
-        line += " \"" + escaped(player) + "\"";
+        line += " \"" + quotedPeerText(player, true) + "\"";
     }
     if (!detail.empty()) {
-        line += " " + escaped(detail);
+        line += " " + quotedPeerText(detail, true);
     }
     return line;
 }

@@ -18,8 +18,8 @@ protected:
 };
 
 // 2026-12-06T16:14:02.123Z loginPlayer "Ann" OK; without a player the name is
-// left out. Control characters and
-// quotes in the player's name are escaped so that one event stays one line.
+// left out. The name and the detail may come from a peer: each is quoted as
+// quotedPeerText quotes, so one event stays one short line.
 std::string formatEventLine(std::chrono::system_clock::time_point time, std::string_view event,
                             std::string_view player, std::string_view detail);
 

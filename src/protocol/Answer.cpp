@@ -3,6 +3,7 @@
 #include "protocol/JsonFields.h"
 #include "protocol/Request.h"
 #include "protocol/ToolBox.h"
+#include "transport/Diagnostics.h"
 
 namespace tarvendo {
 
@@ -34,7 +35,7 @@ std::optional<Answer> Answer::usingJson(const ByteBuffer& buffer) {
 }
 
 std::string Answer::description() const {
-    return "(code: " + std::to_string(code) + ", token: " + token +
+    return "(code: " + std::to_string(code) + ", token: " + quotedPeerText(token) +
            ", message: " + std::string(text(message)) + ", info: " + describeOptional(info) + "))";
 }
 

@@ -1,6 +1,7 @@
 #include "protocol/Request.h"
 
 #include "protocol/JsonFields.h"
+#include "protocol/ToolBox.h"
 #include "transport/Diagnostics.h"
 
 namespace tarvendo {
@@ -20,16 +21,12 @@ std::optional<ByteBuffer> Request::json() const {
 }
 
 std::optional<Request> Request::usingJson(const ByteBuffer& buffer) {
-    Json object;
-    try {
-        object = Json::parse(buffer.text());
-    } catch (const Json::exception& error) {
-        printLine(std::string("init(usingJson:)(41): Serialization error: ") + error.what());
+    const std::optional<Json> parsed =
+        ToolBox::parse(buffer.text(), "init(usingJson:)(41): ", false);
+    if (!parsed) {
         return std::nullopt;
     }
-    if (!object.is_object()) {
-        return std::nullopt;
-    }
+    const Json& object = *parsed;
     const std::optional<std::int64_t> value = json_fields::integer(object, "request");
     const std::optional<RequestCode> code = value ? requestCodeFrom(*value) : std::nullopt;
     if (!code) {
@@ -40,7 +37,7 @@ std::optional<Request> Request::usingJson(const ByteBuffer& buffer) {
 }
 
 std::string describeOptional(const std::optional<std::string>& value) {
-    return value ? "Optional(\"" + *value + "\")" : std::string("nil");
+    return value ? "Optional(\"" + quotedPeerText(*value, true) + "\")" : std::string("nil");
 }
 
 std::string Request::description() const {
