@@ -13,7 +13,8 @@ ExchangeResult exchangeFrames(Socket& connection, const Request& request,
     connection.setTimeouts(timeout, timeout);
     writeFrame(connection, *payload);
     ExchangeResult result;
-    const std::optional<ByteBuffer> answer = readFrame(connection, {}, &result.status);
+    const FrameLimits answerLimits{kMaxFrameLength, std::chrono::milliseconds{0}, timeout};
+    const std::optional<ByteBuffer> answer = readFrame(connection, answerLimits, &result.status);
     if (result.status == FrameStatus::timedOut || result.status == FrameStatus::tooLong) {
         connection.close();
     }

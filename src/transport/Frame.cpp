@@ -1,34 +1,35 @@
 #include "transport/Frame.h"
 
-#include <poll.h>
-
-#include <cerrno>
+#include <algorithm>
 
 namespace tarvendo {
 
 namespace {
 
-// Blocks until the socket has a byte to read or has closed.
-bool waitForFirstByte(const Socket& socket) {
-    pollfd watched{socket.descriptor(), POLLIN, 0};
-    while (true) {
-        const int ready = ::poll(&watched, 1, -1);
-        if (ready > 0) {
-            return true;
-        }
-        if (ready < 0 && errno != EINTR) {
-            return false;
-        }
-    }
-}
+using Deadline = Socket::Deadline;
 
 FrameStatus failureOf(const Socket& socket) {
     return socket.lastReadTimedOut() ? FrameStatus::timedOut : FrameStatus::closed;
 }
 
+std::optional<Deadline> after(std::chrono::milliseconds limit) {
+    if (limit.count() <= 0) {
+        return std::nullopt;
+    }
+    return std::chrono::steady_clock::now() + limit;
+}
+
+std::optional<Deadline> earliest(std::optional<Deadline> a, std::optional<Deadline> b) {
+    if (a && b) {
+        return std::min(*a, *b);
+    }
+    return a ? a : b;
+}
+
 std::optional<ByteBuffer> readLengthAndPayload(Socket& socket, std::int32_t maxLength,
+                                               std::optional<Deadline> deadline,
                                                FrameStatus& status) {
-    const std::optional<ByteBuffer> header = socket.readData(4);
+    const std::optional<ByteBuffer> header = socket.readData(4, deadline);
     if (!header) {
         status = failureOf(socket);
         return std::nullopt;
@@ -44,21 +45,23 @@ std::optional<ByteBuffer> readLengthAndPayload(Socket& socket, std::int32_t maxL
         status = FrameStatus::tooLong;
         return std::nullopt;
     }
-    std::optional<ByteBuffer> payload = socket.readData(length);
+    std::optional<ByteBuffer> payload = socket.readData(length, deadline);
     status = payload ? FrameStatus::ok : failureOf(socket);
     return payload;
 }
 
-std::optional<ByteBuffer> readWithStallLimit(Socket& socket, const FrameLimits& limits,
-                                             FrameStatus& status) {
-    if (!socket.isOpen() || !waitForFirstByte(socket)) {
-        status = FrameStatus::closed;
+std::optional<ByteBuffer> readWithinLimits(Socket& socket, const FrameLimits& limits,
+                                           FrameStatus& status) {
+    const std::optional<Deadline> total = after(limits.totalTimeout);
+    if (!socket.waitReadable(total)) {
+        status = failureOf(socket);
         return std::nullopt;
     }
-    socket.setTimeouts(limits.stallTimeout, limits.stallTimeout);
-    std::optional<ByteBuffer> payload = readLengthAndPayload(socket, limits.maxLength, status);
-    socket.setTimeouts(std::chrono::milliseconds{0}, limits.stallTimeout);
-    return payload;
+    if (limits.stallTimeout.count() > 0) {
+        socket.setTimeouts(std::chrono::milliseconds{0}, limits.stallTimeout);
+    }
+    return readLengthAndPayload(socket, limits.maxLength,
+                                earliest(total, after(limits.stallTimeout)), status);
 }
 
 }  // namespace
@@ -81,9 +84,10 @@ bool writeFrame(Socket& socket, const ByteBuffer& payload) {
 std::optional<ByteBuffer> readFrame(Socket& socket, const FrameLimits& limits,
                                     FrameStatus* status) {
     FrameStatus outcome = FrameStatus::ok;
+    const bool limited = limits.stallTimeout.count() > 0 || limits.totalTimeout.count() > 0;
     std::optional<ByteBuffer> payload =
-        limits.stallTimeout.count() > 0 ? readWithStallLimit(socket, limits, outcome)
-                                        : readLengthAndPayload(socket, limits.maxLength, outcome);
+        limited ? readWithinLimits(socket, limits, outcome)
+                : readLengthAndPayload(socket, limits.maxLength, std::nullopt, outcome);
     if (status != nullptr) {
         *status = outcome;
     }

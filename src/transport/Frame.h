@@ -15,11 +15,16 @@ namespace tarvendo {
 // is refused instead of being allowed to stream unbounded data into memory.
 inline constexpr std::int32_t kMaxFrameLength = 1 << 20;
 
+// Time limits hold for the frame as a whole, not for each read: a peer that
+// trickles a frame in a byte at a time runs out of time like a silent one.
 struct FrameLimits {
     std::int32_t maxLength = kMaxFrameLength;
     // Once a frame's first byte is there, the rest must follow within this
-    // time (zero: no limit). Waiting for a frame to start is never limited.
+    // time (zero: no limit). Writes on the connection get the same limit.
     std::chrono::milliseconds stallTimeout{0};
+    // From the call on, the whole frame, waiting for it included, must be
+    // there within this time (zero: waiting for a frame to start is not limited).
+    std::chrono::milliseconds totalTimeout{0};
 };
 
 // Writes the length with one write and, only if that succeeded, the payload.
@@ -29,7 +34,7 @@ bool writeFrame(Socket& socket, const ByteBuffer& payload);
 enum class FrameStatus {
     ok,
     closed,    // closed by the peer or failed
-    timedOut,  // the receive time-out or the stall limit passed
+    timedOut,  // a time limit passed
     tooLong,   // the announced length is over the limit
 };
 

@@ -2,6 +2,7 @@
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -16,6 +17,31 @@
 namespace tarvendo {
 
 namespace {
+
+// Waits until the descriptor has something to read (or has closed); false
+// when the deadline passes first, with errno ETIMEDOUT, or poll fails.
+bool pollReadable(std::int32_t descriptor, std::optional<Socket::Deadline> deadline) {
+    pollfd watched{descriptor, POLLIN, 0};
+    while (true) {
+        int wait = -1;
+        if (deadline) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                *deadline - std::chrono::steady_clock::now());
+            wait = static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+        }
+        const int ready = ::poll(&watched, 1, wait);
+        if (ready > 0) {
+            return true;
+        }
+        if (ready == 0) {
+            errno = ETIMEDOUT;
+            return false;
+        }
+        if (errno != EINTR) {
+            return false;
+        }
+    }
+}
 
 timeval toTimeval(std::chrono::milliseconds duration) {
     const auto count = duration.count();
@@ -55,7 +81,8 @@ Socket::~Socket() {
     close();
 }
 
-std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead) {
+std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead,
+                                           std::optional<Deadline> deadline) {
     lastReadTimedOut_ = false;
     const std::int32_t descriptor = this->descriptor();
     if (descriptor == -1) {
@@ -72,9 +99,11 @@ std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead) {
     std::int32_t remaining = bytesToRead;
     while (remaining > 0) {
         const std::int32_t got =
-            read_bytes(descriptor, scratch.data(), std::min(remaining, chunkSize));
+            deadline && !pollReadable(descriptor, deadline)
+                ? -1
+                : read_bytes(descriptor, scratch.data(), std::min(remaining, chunkSize));
         if (got == -1) {
-            lastReadTimedOut_ = errno == EAGAIN || errno == EWOULDBLOCK;
+            lastReadTimedOut_ = errno == EAGAIN || errno == EWOULDBLOCK || errno == ETIMEDOUT;
             return std::nullopt;
         }
         if (got == 0) {
@@ -87,6 +116,16 @@ std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead) {
         remaining -= got;
     }
     return result;
+}
+
+bool Socket::waitReadable(std::optional<Deadline> deadline) {
+    lastReadTimedOut_ = false;
+    if (!isOpen()) {
+        return false;
+    }
+    const bool readable = pollReadable(descriptor(), deadline);
+    lastReadTimedOut_ = !readable && errno == ETIMEDOUT;
+    return readable;
 }
 
 bool Socket::writeData(const ByteBuffer& data, bool moreFollows) {

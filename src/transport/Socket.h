@@ -26,9 +26,17 @@ public:
     std::int32_t descriptor() const { return socketFileDescriptor_.load(); }
     bool isOpen() const { return descriptor() != -1; }
 
+    using Deadline = std::chrono::steady_clock::time_point;
+
     // bytesToRead bytes, fewer if the peer closed part-way; absent if the socket
     // is closed, the peer closed before sending anything, or a read failed.
-    std::optional<ByteBuffer> readData(std::int32_t bytesToRead);
+    // With a deadline, the bytes must all be there by then (a peer that
+    // trickles them in counts as timed out), whatever the receive time-out.
+    std::optional<ByteBuffer> readData(std::int32_t bytesToRead,
+                                       std::optional<Deadline> deadline = std::nullopt);
+    // Waits until a byte can be read or the peer has closed; false when the
+    // deadline (none: wait for ever) passes first, or on a failure.
+    bool waitReadable(std::optional<Deadline> deadline);
     // True when every byte was taken by the platform. moreFollows: the next
     // write follows at once and may share its segment (see write_bytes).
     bool writeData(const ByteBuffer& data, bool moreFollows = false);
@@ -45,7 +53,7 @@ public:
     void close();
     // A closed socket gets a new descriptor with the same options.
     bool reopen();
-    // Whether the last failed readData ended on the receive time-out.
+    // Whether the last failed readData ended on the receive time-out or its deadline.
     bool lastReadTimedOut() const { return lastReadTimedOut_; }
 
 private:
