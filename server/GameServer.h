@@ -17,10 +17,12 @@ namespace tarvendo::server {
 struct GameServerSettings {
     std::size_t maxPlayers = kDefaultMaxPlayers;
     HostSettings host;
-    // Requests are small; a frame that starts must be complete within 10 s.
-    FrameLimits frames{64 * 1024, std::chrono::seconds(10)};
-    // Further connections are closed as soon as they are accepted.
-    std::size_t maxConnections = 256;
+    // Requests are small; a frame that starts must be complete within 10 s,
+    // and a new connection must have sent its first request within 10 s.
+    FrameLimits frames{64 * 1024, std::chrono::seconds(10), std::chrono::seconds(10)};
+    // 256 at most, 32 from one address (or the player limit and 8, if that
+    // is more): one host cannot take every place from the others.
+    ConnectionLimits connections{256, 32, false, {}};
     // Room for a whole team connecting at once.
     std::int32_t listenQueue = 128;
 };

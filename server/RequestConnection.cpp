@@ -16,11 +16,16 @@ void RequestConnection::run() {
 
 bool RequestConnection::serveNextFrame() {
     FrameStatus status = FrameStatus::ok;
-    const std::optional<ByteBuffer> payload = readFrame(socket(), limits_, &status);
+    FrameLimits limits = limits_;
+    if (answeredOne_) {
+        limits.totalTimeout = std::chrono::milliseconds{0};
+    }
+    const std::optional<ByteBuffer> payload = readFrame(socket(), limits, &status);
     if (!payload) {
         reportLoss(status);
         return false;
     }
+    answeredOne_ = true;
     const std::optional<ByteBuffer> answer = answerFor(*payload).json();
     return answer && writeFrame(socket(), *answer);
 }
@@ -48,7 +53,8 @@ void RequestConnection::reportLoss(FrameStatus status) {
         }
         log_.record("connectionDropped", "", "oversized frame from " + peer);
     } else if (status == FrameStatus::timedOut) {
-        log_.record("connectionDropped", "", "stalled frame from " + peer);
+        log_.record("connectionDropped", "",
+                    (answeredOne_ ? "stalled frame from " : "no request in time from ") + peer);
     }
 }
 

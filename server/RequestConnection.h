@@ -11,8 +11,11 @@
 namespace tarvendo::server {
 
 // Reads a player's requests one after the other on the connection's own
-// thread and answers each. An idle connection is kept as long as the player
-// likes; a frame that starts has to arrive in full within the stall limit.
+// thread and answers each. The first request must be complete within the
+// limits' totalTimeout of the connection opening, so silent connections
+// cannot hold the server's places; after it, an idle connection is kept as
+// long as the player likes. A frame that starts has to arrive in full within
+// the stall limit.
 class RequestConnection : public ServerThread {
 public:
     RequestConnection(std::shared_ptr<Socket> socket, ConnectionId id, GameHost& host,
@@ -26,6 +29,7 @@ private:
     void reportLoss(FrameStatus status);
 
     const ConnectionId id_;
+    bool answeredOne_ = false;  // only the connection's thread uses it
     GameHost& host_;
     EventLog& log_;
     const FrameLimits limits_;

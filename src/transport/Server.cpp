@@ -3,6 +3,8 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
+
 #include "transport/Diagnostics.h"
 #include "transport/SocketPrimitives.h"
 
@@ -21,20 +23,20 @@ void ServerThread::requestClose() {
 }
 
 std::shared_ptr<Server> Server::create(std::weak_ptr<ServerDelegate> delegate,
-                                       std::size_t maxConnections, std::int32_t backlog) {
+                                       ConnectionLimits limits, std::int32_t backlog) {
     std::shared_ptr<Socket> socket = Socket::create();
     if (!socket) {
         return nullptr;
     }
     return std::shared_ptr<Server>(
-        new Server(std::move(socket), std::move(delegate), maxConnections, backlog));
+        new Server(std::move(socket), std::move(delegate), std::move(limits), backlog));
 }
 
 Server::Server(std::shared_ptr<Socket> socket, std::weak_ptr<ServerDelegate> delegate,
-               std::size_t maxConnections, std::int32_t backlog)
+               ConnectionLimits limits, std::int32_t backlog)
     : socket_(std::move(socket)),
       delegate_(std::move(delegate)),
-      maxConnections_(maxConnections),
+      limits_(std::move(limits)),
       backlog_(backlog) {}
 
 Server::~Server() {
@@ -62,11 +64,15 @@ bool Server::listenOn(std::int32_t port) {
 void Server::serve() {
     // listen() again before every accept keeps the loop's shape: a listening
     // socket that has failed ends the server here.
+    std::chrono::milliseconds backoff{0};
     while (!stopping_.load() && socket_listen(socket_->descriptor(), backlog_) != -1) {
         const std::int32_t accepted = accept_socket(socket_->descriptor());
         if (accepted == -1) {
+            backoff = std::clamp(backoff * 2, std::chrono::milliseconds{5}, kMaxAcceptBackoff);
+            std::this_thread::sleep_for(backoff);
             continue;
         }
+        backoff = std::chrono::milliseconds{0};
         reapFinished();
         if (std::shared_ptr<Socket> connection = Socket::create(accepted)) {
             handle(std::move(connection));
@@ -78,7 +84,8 @@ void Server::serve() {
 
 void Server::handle(std::shared_ptr<Socket> accepted) {
     std::shared_ptr<ServerDelegate> delegate = delegate_.lock();
-    if (!delegate || activeConnections() >= maxConnections_) {
+    if (!delegate || !makeRoomFor(accepted->address()) ||
+        activeConnections() >= limits_.maxConnections) {
         return;  // the accepted socket is released here
     }
     std::shared_ptr<ServerThread> thread = delegate->serverThread(std::move(accepted));
@@ -89,12 +96,44 @@ void Server::handle(std::shared_ptr<Socket> accepted) {
     start(std::move(thread));
 }
 
+bool Server::makeRoomFor(const std::optional<std::string>& address) {
+    if (limits_.maxPerAddress == 0 || !address ||
+        (limits_.isExempt && limits_.isExempt(*address))) {
+        return true;
+    }
+    reapFinished();
+    std::shared_ptr<ServerThread> oldest;
+    std::size_t open = 0;
+    {
+        const std::lock_guard lock(connectionsMutex_);
+        for (const Connection& connection : connections_) {
+            const std::shared_ptr<ServerThread> thread = connection.thread.lock();
+            // One already asked to close no longer counts: it is on its way out.
+            if (connection.address != address || !thread || thread->shouldClose()) {
+                continue;
+            }
+            if (open++ == 0) {
+                oldest = thread;  // connections_ keeps the order of acceptance
+            }
+        }
+    }
+    if (open < limits_.maxPerAddress) {
+        return true;
+    }
+    if (limits_.closeOldestOfAddress && oldest) {
+        oldest->requestClose();
+        return true;
+    }
+    return false;
+}
+
 void Server::start(std::shared_ptr<ServerThread> thread) {
     const std::lock_guard lock(connectionsMutex_);
     if (stopping_.load()) {
         return;
     }
     auto finished = std::make_shared<std::atomic<bool>>(false);
+    std::optional<std::string> address = thread->clientAddress();
     std::weak_ptr<ServerThread> watched = thread;
     // The worker holds the only strong reference, so the connection is closed
     // the moment run() returns.
@@ -103,7 +142,8 @@ void Server::start(std::shared_ptr<ServerThread> thread) {
         thread.reset();
         finished->store(true);
     });
-    connections_.push_back(Connection{std::move(watched), std::move(worker), std::move(finished)});
+    connections_.push_back(
+        Connection{std::move(watched), address, std::move(worker), std::move(finished)});
 }
 
 void Server::reapFinished() {

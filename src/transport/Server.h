@@ -1,7 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -13,6 +15,8 @@
 #include "transport/SocketPrimitives.h"
 
 namespace tarvendo {
+
+inline constexpr std::chrono::milliseconds kMaxAcceptBackoff{100};
 
 class Server;
 
@@ -39,12 +43,27 @@ public:
     bool operator==(const ServerThread& other) const {
         return socket_->descriptor() == other.socket_->descriptor();
     }
+    // Consistent with equality: by the descriptor.
+    std::size_t hash() const { return std::hash<std::int32_t>{}(socket_->descriptor()); }
 
 private:
     std::shared_ptr<Socket> socket_;
     std::optional<std::string> clientAddress_;
     std::atomic<bool> shouldClose_{false};
     std::weak_ptr<Server> server_;
+};
+
+// How many connections a Server keeps open.
+struct ConnectionLimits {
+    // Further connections are closed as soon as they are accepted.
+    std::size_t maxConnections = 1024;
+    // At most this many at a time from one peer address (0: no such limit)...
+    std::size_t maxPerAddress = 0;
+    // ...beyond which the oldest one from that address is closed to make
+    // room; otherwise the newcomer is refused.
+    bool closeOldestOfAddress = false;
+    // Peers the per-address limit never applies to; called on the accepting thread.
+    std::function<bool(const std::string& address)> isExempt;
 };
 
 class ServerDelegate {
@@ -61,7 +80,7 @@ public:
     // backlog: connections the system completes before they are accepted;
     // the small default drops (and so delays by a second) any burst beyond it.
     static std::shared_ptr<Server> create(std::weak_ptr<ServerDelegate> delegate,
-                                          std::size_t maxConnections = 1024,
+                                          ConnectionLimits limits = {},
                                           std::int32_t backlog = kListenBacklog);
     ~Server();
 
@@ -70,6 +89,8 @@ public:
     // Binds and listens; prints "Can't bind server socket to port" on failure.
     bool listenOn(std::int32_t port);
     // Accepts until stop() or a failure of listen; prints "Server stopped".
+    // A failed accept (descriptors used up, say) is retried after a pause that
+    // grows to kMaxAcceptBackoff, so the loop never spins.
     void serve();
     // Ends serve() and every connection, and waits for their threads.
     void stop();
@@ -81,19 +102,23 @@ public:
 private:
     struct Connection {
         std::weak_ptr<ServerThread> thread;
+        std::optional<std::string> address;
         std::thread worker;
         std::shared_ptr<std::atomic<bool>> finished;
     };
 
     Server(std::shared_ptr<Socket> socket, std::weak_ptr<ServerDelegate> delegate,
-           std::size_t maxConnections, std::int32_t backlog);
+           ConnectionLimits limits, std::int32_t backlog);
     void handle(std::shared_ptr<Socket> accepted);
+    // Whether one more connection from the address may open; may close the
+    // oldest one from there to make room.
+    bool makeRoomFor(const std::optional<std::string>& address);
     void start(std::shared_ptr<ServerThread> thread);
     void reapFinished();
 
     std::shared_ptr<Socket> socket_;
     std::weak_ptr<ServerDelegate> delegate_;
-    const std::size_t maxConnections_;
+    const ConnectionLimits limits_;
     const std::int32_t backlog_;
     std::atomic<bool> stopping_{false};
     std::mutex connectionsMutex_;  // guards connections_
@@ -101,3 +126,8 @@ private:
 };
 
 }  // namespace tarvendo
+
+template <>
+struct std::hash<tarvendo::ServerThread> {
+    std::size_t operator()(const tarvendo::ServerThread& thread) const { return thread.hash(); }
+};
