@@ -10,6 +10,7 @@
 #include "protocol/RequestCode.h"
 #include "protocol/ToolBox.h"
 #include "session/NotificationCenter.h"
+#include "session/PushGate.h"
 #include "session/PushedRequests.h"
 #include "session/Shared.h"
 
@@ -31,7 +32,8 @@ public:
     NotificationCenter& center() { return center_; }
     CardStore& cardStore() { return *cardStore_; }
     // Where this client's server delivers what the game server pushes.
-    PushReceiver pushReceiver() { return PushReceiver{shared_, center_}; }
+    PushReceiver pushReceiver() { return PushReceiver{shared_, center_, &pushGate_}; }
+    PushGate& pushGate() { return pushGate_; }
 
     // A request with the session's token and the data object, if any, and
     // its answer; absent means no answer (or data that cannot be encoded).
@@ -41,6 +43,7 @@ private:
     Shared shared_;
     GameServerConnection connection_;
     NotificationCenter center_;
+    PushGate pushGate_;
     std::unique_ptr<CardStore> cardStore_;  // last: it uses the parts above
 };
 

@@ -2,6 +2,7 @@
 
 #include "protocol/Answer.h"
 #include "protocol/Request.h"
+#include "session/PushGate.h"
 #include "transport/Diagnostics.h"
 
 namespace tarvendo {
@@ -29,7 +30,11 @@ bool ClientServerThread::isUsable() const {
 
 void ClientServerThread::handle(const ByteBuffer& payload) {
     if (const std::optional<Request> request = Request::usingJson(payload)) {
-        handlePushedRequest(*request, receiver_);
+        if (receiver_.gate != nullptr) {
+            receiver_.gate->admit(*request, receiver_);
+        } else {
+            handlePushedRequest(*request, receiver_);
+        }
     } else {
         answerUnknownRequest();
     }
@@ -40,6 +45,16 @@ void ClientServerThread::answerUnknownRequest() {
     if (const std::optional<ByteBuffer> json = answer.json()) {
         writeFrame(socket(), *json);  // a peer that is gone finds out on the next read
     }
+}
+
+ConnectionLimits clientServerLimits(const Shared& shared) {
+    ConnectionLimits limits;
+    limits.maxPerAddress = kMaxConnectionsPerStranger;
+    limits.closeOldestOfAddress = true;
+    limits.isExempt = [&shared](const std::string& address) {
+        return shared.gameServerAddress() == address;
+    };
+    return limits;
 }
 
 std::shared_ptr<ServerThread> ClientServerDelegate::serverThread(std::shared_ptr<Socket> socket) {

@@ -15,6 +15,12 @@ namespace tarvendo {
 // the thread.
 inline constexpr FrameLimits kClientServerFrameLimits{kMaxFrameLength, std::chrono::seconds(5)};
 
+// At most 8 connections at a time from any address but the game server's: a
+// ninth closes the oldest of them, so a flood of silent connections cannot
+// crowd out the game server's push connection.
+inline constexpr std::size_t kMaxConnectionsPerStranger = 8;
+ConnectionLimits clientServerLimits(const Shared& shared);
+
 // Serves one connection of the game server to the client server: reads the
 // pushed requests one after the other and turns each into its event.
 class ClientServerThread : public ServerThread {

@@ -36,6 +36,9 @@ std::optional<UserInfo> playerNameInfo(const Request& request) {
 }
 
 void postWithPlayerName(Event event, const Request& request, const PushReceiver& receiver) {
+    if (!tokenPasses(request, receiver)) {
+        return;
+    }
     if (std::optional<UserInfo> info = playerNameInfo(request)) {
         receiver.center.post(event, std::move(*info));
     }

@@ -33,4 +33,11 @@ void Shared::setGameName(std::optional<std::string> name) {
     write(&Shared::gameName_, std::move(name));
 }
 
+std::optional<std::string> Shared::gameServerAddress() const {
+    return read(&Shared::gameServerAddress_);
+}
+void Shared::setGameServerAddress(std::optional<std::string> address) {
+    write(&Shared::gameServerAddress_, std::move(address));
+}
+
 }  // namespace tarvendo

@@ -22,6 +22,10 @@ public:
     void setPlayerName(std::optional<std::string> name);
     std::optional<std::string> gameName() const;
     void setGameName(std::optional<std::string> name);
+    // The game server's IPv4 address as its connection sees it; read by the
+    // client server's accept thread.
+    std::optional<std::string> gameServerAddress() const;
+    void setGameServerAddress(std::optional<std::string> address);
     bool isAdmin() const { return isAdmin_.load(); }
     void setAdmin(bool isAdmin) { isAdmin_.store(isAdmin); }
 
@@ -34,6 +38,7 @@ private:
     std::optional<std::string> token_;
     std::optional<std::string> playerName_;
     std::optional<std::string> gameName_;
+    std::optional<std::string> gameServerAddress_;
     std::atomic<bool> isAdmin_{false};
 };
 

@@ -66,7 +66,8 @@ void AppDelegate::startClientServer() {
     serverDelegate_ = std::make_shared<ClientServerDelegate>(session_.pushReceiver());
     // Without it no pushes arrive; the rest still works.
     clientServer_ =
-        ServingThread::start(Server::create(serverDelegate_), options_.clientServerPort);
+        ServingThread::start(Server::create(serverDelegate_, clientServerLimits(session_.shared())),
+                             options_.clientServerPort);
 }
 
 std::optional<std::int32_t> AppDelegate::clientServerPort() const {

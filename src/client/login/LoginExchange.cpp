@@ -21,14 +21,17 @@ LoginOutcome LoginExchange::login(const Address& server, RequestCode code, const
     if (!data) {
         return LoginOutcome::refused;
     }
+    session_.shared().setGameServerAddress(session_.connection().socket().address());
+    // Pushes that beat the answer wait for its token.
+    session_.pushGate().hold();
     const std::optional<Answer> answer =
         session_.connection().exchange(Request{code, std::nullopt, std::nullopt, data});
-    if (!answer) {
-        return LoginOutcome::noAnswer;
-    }
-    const LoginOutcome outcome = outcomeOf(*answer);
+    const LoginOutcome outcome = answer ? outcomeOf(*answer) : LoginOutcome::noAnswer;
     if (outcome == LoginOutcome::loggedIn) {
         acceptLogin(*answer);
+        session_.pushGate().release(session_.pushReceiver());
+    } else {
+        session_.pushGate().drop();
     }
     return outcome;
 }
