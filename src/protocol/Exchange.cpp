@@ -1,5 +1,7 @@
 #include "protocol/Exchange.h"
 
+#include <cerrno>
+
 #include "transport/SocketPrimitives.h"
 
 namespace tarvendo {
@@ -15,7 +17,9 @@ ExchangeResult exchangeFrames(Socket& connection, const Request& request,
     ExchangeResult result;
     const FrameLimits answerLimits{kMaxFrameLength, std::chrono::milliseconds{0}, timeout};
     const std::optional<ByteBuffer> answer = readFrame(connection, answerLimits, &result.status);
-    if (result.status == FrameStatus::timedOut || result.status == FrameStatus::tooLong) {
+    // Closed by the peer, silent too long or out of step: either way this
+    // connection can never pair an answer with a request again.
+    if (result.status != FrameStatus::ok) {
         connection.close();
     }
     if (answer) {
@@ -35,8 +39,17 @@ bool connectSocket(Socket& connection, const Address& server) {
     }
     // Bounds the connect itself too: an unreachable host must not hang the UI.
     connection.setTimeouts(kExchangeTimeout, kExchangeTimeout);
-    return connect_socket(connection.descriptor(), server.address.c_str(),
-                          static_cast<std::uint16_t>(server.port)) != -1;
+    if (connect_socket(connection.descriptor(), server.address.c_str(),
+                       static_cast<std::uint16_t>(server.port)) != -1) {
+        return true;
+    }
+    // A handshake that did not finish in time goes on in the kernel: the
+    // next connect on this descriptor would fail with EALREADY, or reach the
+    // old address. A refused one leaves the descriptor ready for another try.
+    if (errno != ECONNREFUSED) {
+        connection.close();
+    }
+    return false;
 }
 
 }  // namespace tarvendo

@@ -23,8 +23,9 @@ struct ExchangeResult {
 };
 
 // Writes the request as one frame and reads one answer frame on the given
-// connection. No answer: closed, failed, timed out or unreadable. A time-out
-// closes the connection: it could no longer pair answers with requests.
+// connection. No answer: closed, failed, timed out or unreadable. Unless an
+// answer frame came, the connection is closed: a time-out could no longer pair
+// answers with requests, and one the peer closed is of no further use.
 ExchangeResult exchangeFrames(Socket& connection, const Request& request,
                               std::chrono::milliseconds timeout);
 
@@ -32,7 +33,8 @@ ExchangeResult exchangeFrames(Socket& connection, const Request& request,
 std::optional<Answer> exchange(Socket& connection, const Request& request,
                                std::chrono::milliseconds timeout = kExchangeTimeout);
 
-// Connects a socket; the port must lie in 0...65535.
+// Connects a socket; the port must lie in 0...65535. A connect that fails for
+// any reason but a refusal closes the socket (reopen() gives a fresh one).
 bool connectSocket(Socket& connection, const Address& server);
 
 }  // namespace tarvendo
