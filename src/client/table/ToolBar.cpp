@@ -2,10 +2,14 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
+
+#include <algorithm>
 
 #include "client/ClientSession.h"
 #include "client/qt/Alert.h"
+#include "client/qt/RefusalText.h"
 #include "client/qt/Text.h"
 #include "client/table/SegmentedControl.h"
 #include "client/table/Texture.h"
@@ -100,17 +104,43 @@ void ToolBar::initDidClick() {
     // Like a popover: centred under the Init segment, without a frame.
     dealTitleViewController_->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     dealTitleViewController_->adjustSize();
-    const QRect anchor = initSegmentRect();
-    const QPoint below = mapToGlobal(QPoint(anchor.center().x(), anchor.bottom() + 1));
-    dealTitleViewController_->move(below.x() - dealTitleViewController_->width() / 2, below.y());
+    placeDealTitle();
+    // It follows the main window while it is open.
+    window()->installEventFilter(this);
     dealTitleViewController_->show();
     dealTitleViewController_->activateWindow();
+}
+
+void ToolBar::placeDealTitle() {
+    CardDealTitle* dialog = dealTitleViewController_;
+    const QRect anchor = initSegmentRect();
+    const QPoint below = mapToGlobal(QPoint(anchor.center().x(), anchor.bottom() + 1));
+    QRect frame(QPoint(below.x() - dialog->width() / 2, below.y()), dialog->size());
+    if (const QScreen* screen = window()->screen()) {
+        const QRect room = screen->availableGeometry();
+        frame.moveLeft(std::clamp(frame.left(), room.left(),
+                                  std::max(room.left(), room.right() + 1 - frame.width())));
+        frame.moveTop(std::clamp(frame.top(), room.top(),
+                                 std::max(room.top(), room.bottom() + 1 - frame.height())));
+    }
+    dialog->move(frame.topLeft());
+}
+
+bool ToolBar::eventFilter(QObject* watched, QEvent* event) {
+    const bool moved = event->type() == QEvent::Move || event->type() == QEvent::Resize;
+    if (watched == window() && moved && dealTitleViewController_) {
+        placeDealTitle();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ToolBar::cardDealTitleDidAccept(const Json& dictionary) {
     const std::optional<Answer> answer = session_.send(RequestCode::initNewDeal, dictionary);
     if (isAccepted(answer, QStringLiteral("Error: can't initialize new game"))) {
         segmentedControl_->setSegmentEnabled(playSegment, true);
+        // Nobody has voted in the new deal: an Open left on from the last one
+        // would show every vote face up as it is cast.
+        segmentedControl_->setSegmentEnabled(openSegment, false);
     }
     QTimer::singleShot(kDialogReleaseDelayMs, this, [this] { releaseDealTitle(); });
 }
@@ -120,6 +150,7 @@ void ToolBar::cardDealTitleDidCancel() {
 }
 
 void ToolBar::releaseDealTitle() {
+    window()->removeEventFilter(this);
     if (dealTitleViewController_) {
         dealTitleViewController_->deleteLater();
         dealTitleViewController_ = nullptr;
@@ -145,7 +176,7 @@ bool ToolBar::isAccepted(const std::optional<Answer>& answer, const QString& fai
         return false;
     }
     if (answer->message != AnswerMessage::OK) {
-        showAlert(window(), failure, qText(text(answer->message)));
+        showAlert(window(), failure, refusalText(*answer));
         return false;
     }
     return true;

@@ -48,6 +48,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -57,6 +58,8 @@ private:
     // True for an OK answer; any other answer is shown to the admin.
     bool isAccepted(const std::optional<Answer>& answer, const QString& failure);
     void releaseDealTitle();
+    // Under the Init segment, and on the screen.
+    void placeDealTitle();
 
     ClientSession& session_;
     SegmentedControl* segmentedControl_;
