@@ -1,5 +1,6 @@
 #include "discovery/BonjoureBrowser.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -19,6 +20,7 @@ public:
     void run(double timeoutAfter) {
         stop();
         stopped_ = false;
+        found_.clear();
         const std::weak_ptr<Search> weak = weak_from_this();
         browser_ = std::make_unique<ServiceBrowser>(
             ServiceBrowser::Handlers{[weak](std::vector<Address> addresses) {
@@ -52,25 +54,35 @@ public:
     }
 
 private:
+    // A server with several addresses resolves once per interface: each new
+    // address is added, and the list so far is posted.
     void serverResolved(const std::vector<Address>& addresses) {
-        if (stopped_ || addresses.empty()) {
+        if (stopped_) {
             return;
         }
-        stop();
-        serverDidFound_ = true;
-        center_.post(Event::bonjoureServerFound, UserInfo().setAddresses("addresses", addresses));
+        const std::size_t known = found_.size();
+        for (const Address& address : addresses) {
+            if (std::find(found_.begin(), found_.end(), address) == found_.end()) {
+                found_.push_back(address);
+            }
+        }
+        if (found_.size() > known) {
+            center_.post(Event::bonjoureServerFound, UserInfo().setAddresses("addresses", found_));
+        }
     }
 
     void timeout() {
-        if (serverDidFound_ || stopped_) {
+        if (stopped_) {
             return;
         }
         stop();
-        center_.post(Event::bonjoureServerNotFound);
+        if (found_.empty()) {
+            center_.post(Event::bonjoureServerNotFound);
+        }
     }
 
     NotificationCenter& center_;
-    bool serverDidFound_ = false;
+    std::vector<Address> found_;  // in the order they resolved
     bool stopped_ = true;
     std::unique_ptr<ServiceBrowser> browser_;
     std::optional<DelayedTask> timer_;

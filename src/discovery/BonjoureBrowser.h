@@ -6,10 +6,11 @@ namespace tarvendo {
 
 class NotificationCenter;
 
-// One discovery of the game server for the login window: posts
-// bonjoureServerFound {"addresses"} for the first server resolved, or
-// bonjoureServerNotFound once the time limit has passed without one. Both
-// events are posted on the centre from the main queue.
+// One discovery of the game server for the login window: until the time
+// limit, posts bonjoureServerFound {"addresses"} with every address found so
+// far (without duplicates, in the order they resolved) whenever a new one
+// resolves, or bonjoureServerNotFound once the time limit has passed without
+// any. Both events are posted on the centre from the main queue.
 class BonjoureBrowser {
 public:
     explicit BonjoureBrowser(NotificationCenter& center);

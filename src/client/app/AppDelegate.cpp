@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
+#include <cmath>
 #include <utility>
 
 #include "client/app/ConnectionStatus.h"
 #include "client/app/MainWindow.h"
 #include "client/login/LoginWindowController.h"
+#include "client/qt/ElidedLabel.h"
 #include "client/qt/Text.h"
 #include "session/ClientServerThread.h"
 #include "session/MainQueue.h"
@@ -21,6 +23,8 @@ constexpr double kWidthFactor = 0.7;
 constexpr double kHeightFactor = 0.8;
 constexpr double kCentringFactor = 0.5;
 constexpr double kTerminationDelay = 0.1;
+// A name of up to 64 characters would crowd the title bar.
+constexpr int kTitleNameCharacters = 32;
 
 // White space and line breaks in the Unicode sense, as the form fields trim.
 bool isBlank(const std::string& text) {
@@ -48,9 +52,13 @@ void AppDelegate::applicationWillFinishLaunching() {
     const QSizeF size = screen->geometry().size();
     const double width = kWidthFactor * size.width();
     const double height = kHeightFactor * size.height();
-    window_->setGeometry(static_cast<int>((size.width() - width) * kCentringFactor),
-                         static_cast<int>((size.height() - height) * kCentringFactor),
-                         static_cast<int>(width), static_cast<int>(height));
+    // Rounded, not truncated: 0.7 x 1440 is 1007.9999... in floating point.
+    const auto pixels = [](double value) {
+        return static_cast<int>(std::lround(value));
+    };
+    window_->setGeometry(pixels((size.width() - width) * kCentringFactor),
+                         pixels((size.height() - height) * kCentringFactor), pixels(width),
+                         pixels(height));
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
@@ -107,8 +115,9 @@ void AppDelegate::userLoggedIn() {
     window_->show();
     window_->raise();
     window_->activateWindow();
+    const QString name = qText(session_.shared().playerName().value_or(""));
     window_->setWindowTitle(qText(Shared::ApplicationName) + "  (" +
-                            qText(session_.shared().playerName().value_or("")) + ")");
+                            elidedInTheMiddle(name, kTitleNameCharacters) + ")");
     updateDealTitle("");
     session_.center().post(Event::userIsLoggedIn,
                            UserInfo().setBoolean("is_admin", session_.shared().isAdmin()));
@@ -132,7 +141,10 @@ void AppDelegate::updateDealTitle(const std::string& title) {
     }
     QMetaObject::invokeMethod(
         window_->dealTitle(),
-        [label = window_->dealTitle(), text = qText(text)] { label->setText(text); },
+        [label = window_->dealTitle(), text = qText(text)] {
+            label->setText(text);
+            label->setToolTip(text);  // the label may show it elided
+        },
         Qt::QueuedConnection);
 }
 

@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include "client/qt/ElidedLabel.h"
 #include "client/table/MainView.h"
 
 namespace tarvendo::client {
@@ -13,7 +14,7 @@ MainWindow::MainWindow(ClientSession& session, std::function<void()> termination
                        QWidget* parent)
     : QMainWindow(parent),
       terminationRequest_(std::move(terminationRequest)),
-      dealTitle_(new QLabel),
+      dealTitle_(new ElidedLabel),
       connectionStatus_(new QLabel),
       mainView_(new MainView(session)) {
     auto* content = new QWidget;

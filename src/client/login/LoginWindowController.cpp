@@ -1,11 +1,15 @@
 #include "client/login/LoginWindowController.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
 
 #include "client/ClientSession.h"
 #include "client/login/Settings.h"
 #include "client/qt/Alert.h"
+#include "client/qt/CharacterLimit.h"
 #include "client/qt/Text.h"
 #include "discovery/BonjoureBrowser.h"
 #include "ui_LoginWindowController.h"
@@ -40,6 +44,7 @@ LoginWindowController::LoginWindowController(ClientSession& session, std::int32_
       observers_(session.center()) {
     ui_->setupUi(this);
     setWindowTitle(qText(Shared::ApplicationName));
+    limitFields();
     ui_->buttonBox->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(ui_->buttonBox, &QDialogButtonBox::accepted, this, &LoginWindowController::okDidClick);
     connect(ui_->buttonBox, &QDialogButtonBox::rejected, this, &LoginWindowController::reject);
@@ -50,6 +55,16 @@ LoginWindowController::LoginWindowController(ClientSession& session, std::int32_
     connect(ui_->serversPopup, &QComboBox::activated, this,
             &LoginWindowController::serversPopupDidSelect);
     registerObservers();
+}
+
+void LoginWindowController::limitFields() {
+    auto* notice = new QLabel(this);
+    notice->setObjectName("limitNotice");
+    notice->hide();
+    ui_->mainLayout->insertWidget(1, notice);
+    // The game server takes names of up to 64 characters.
+    limitCharacters(ui_->userName, kMaxNameCharacters, notice, QStringLiteral("A name"));
+    limitCharacters(ui_->gameName, kMaxGameNameCharacters, notice, QStringLiteral("A game name"));
 }
 
 LoginWindowController::~LoginWindowController() {
@@ -169,13 +184,15 @@ void LoginWindowController::showAddresses(const std::vector<Address>& addresses)
         updateServersPopup();
         return;
     }
+    const QString chosen = ui_->serversPopup->currentText();
     updateServersPopup();
-    ui_->serversPopup->setCurrentIndex(0);
+    // A longer list keeps the user's choice.
+    ui_->serversPopup->setCurrentIndex(std::max(ui_->serversPopup->findText(chosen), 0));
     serversPopupDidSelect();
 }
 
 void LoginWindowController::serverFound(std::vector<Address> addresses) {
-    stopDiscovery();
+    // More addresses may follow until the time limit.
     setAddresses(std::move(addresses));
 }
 

@@ -27,6 +27,9 @@ class LoginWindowController : public QDialog {
     Q_OBJECT
 
 public:
+    static constexpr int kMaxNameCharacters = 64;
+    static constexpr int kMaxGameNameCharacters = 128;
+
     // A preset server address stands in manual mode instead of the one used last.
     LoginWindowController(ClientSession& session, std::int32_t clientServerPort,
                           std::optional<QString> presetAddress = std::nullopt,
@@ -41,6 +44,7 @@ protected:
     void reject() override;
 
 private:
+    void limitFields();
     void windowDidBecomeKey();
     void registerObservers();
     void bonjourCheckBoxStateDidChange(bool discovery);
