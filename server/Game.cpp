@@ -1,5 +1,8 @@
 #include "server/Game.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "protocol/DeckSymbols.h"
 #include "protocol/JsonFields.h"
 #include "server/Text.h"
@@ -13,11 +16,25 @@ std::optional<ByteBuffer> encodeBody(const std::optional<Json>& body) {
 }
 
 Outcome acceptedBy(const Player& player, std::vector<Push> pushes) {
-    return Outcome{accepted(player.token), std::move(pushes), player.name, std::nullopt};
+    return Outcome{accepted(player.token), std::move(pushes), {}, player.name, std::nullopt};
 }
 
 Outcome refusedFor(const Player& player, AnswerMessage message, std::string info) {
-    return Outcome{refused(message, std::move(info), player.token), {}, player.name, std::nullopt};
+    return Outcome{
+        refused(message, std::move(info), player.token), {}, {}, player.name, std::nullopt};
+}
+
+Push pushTo(const Player& recipient, RequestCode code, const std::optional<Json>& body) {
+    return Push{recipient.token, Request{code, recipient.token, std::nullopt, encodeBody(body)}};
+}
+
+Json cardBody(const std::string& name, const std::string& symbol) {
+    return Json{{"player_name", name}, {"symbol", symbol}};
+}
+
+void append(std::vector<Push>& pushes, std::vector<Push> more) {
+    pushes.insert(pushes.end(), std::make_move_iterator(more.begin()),
+                  std::make_move_iterator(more.end()));
 }
 
 }  // namespace
@@ -60,11 +77,12 @@ Outcome Game::admit(const LoginForm& form, const std::string& token) {
         gameName_ = form.gameName;
     }
     roster_.add(Player{form.playerName, token});
-    Outcome outcome{accepted(token), {}, form.playerName, std::nullopt};
+    Outcome outcome{accepted(token), {}, {}, form.playerName, std::nullopt};
     outcome.answer.info = gameName_;
     outcome.answer.data = ToolBox::toJsonObject(roster_.names());
     outcome.pushes =
         pushToAll(RequestCode::playerAdded, Json{{"player_name", form.playerName}}, token);
+    outcome.replay = replayFor(*roster_.byToken(token));
     return outcome;
 }
 
@@ -79,8 +97,9 @@ Outcome Game::handle(const Request& request) {
         case RequestCode::initNewDeal:
             return startDeal(*player, request);
         case RequestCode::play:
+            return play(*player);
         case RequestCode::openCards:
-            return announce(*player, request.request);
+            return openCards(*player);
         case RequestCode::cardElected:
             return electCard(*player, request);
         default:
@@ -98,18 +117,36 @@ Outcome Game::startDeal(const Player& admin, const Request& request) {
     if (!title) {
         return refusedFor(admin, AnswerMessage::invalidData, "The deal needs a non-blank title");
     }
-    phase_ = Phase::dealing;
+    deal_.start(*title);
     return acceptedBy(admin, pushToAll(RequestCode::initNewDeal, Json{{"title", *title}}));
 }
 
-Outcome Game::announce(const Player& admin, RequestCode code) {
+Outcome Game::play(const Player& admin) {
     if (!isAdmin(admin)) {
         return refusedFor(admin, AnswerMessage::error, "Only the admin leads the deal");
     }
-    if (code == RequestCode::play) {
-        phase_ = Phase::voting;
+    if (deal_.phase() == Deal::Phase::none) {
+        return refusedFor(admin, AnswerMessage::error, "No deal to play");
     }
-    return acceptedBy(admin, pushToAll(code, std::nullopt));
+    deal_.play();
+    return acceptedBy(admin, pushToAll(RequestCode::play, std::nullopt));
+}
+
+Outcome Game::openCards(const Player& admin) {
+    if (!isAdmin(admin)) {
+        return refusedFor(admin, AnswerMessage::error, "Only the admin leads the deal");
+    }
+    if (!deal_.takesVotes()) {
+        return refusedFor(admin, AnswerMessage::error, "No deal is in play");
+    }
+    deal_.open();
+    // Every card face up first, so the opening finds them all on the table.
+    std::vector<Push> pushes;
+    for (const Player& voter : roster_.players()) {
+        append(pushes, announceCard(voter));
+    }
+    append(pushes, pushToAll(RequestCode::openCards, std::nullopt));
+    return acceptedBy(admin, std::move(pushes));
 }
 
 Outcome Game::electCard(const Player& player, const Request& request) {
@@ -126,11 +163,11 @@ Outcome Game::electCard(const Player& player, const Request& request) {
         return refusedFor(player, AnswerMessage::invalidData,
                           "The symbol is not a card of the deck");
     }
-    if (phase_ != Phase::voting) {
+    if (!deal_.takesVotes()) {
         return refusedFor(player, AnswerMessage::error, "Cards are elected only after play");
     }
-    return acceptedBy(player, pushToAll(RequestCode::cardElected,
-                                        Json{{"player_name", player.name}, {"symbol", *symbol}}));
+    deal_.elect(player.token, *symbol);
+    return acceptedBy(player, announceCard(player));
 }
 
 Outcome Game::leave(const Player& player) {
@@ -139,11 +176,13 @@ Outcome Game::leave(const Player& player) {
     }
     // A copy: the roster entry it came from is erased here.
     const Player departing = *roster_.remove(player.token);
+    deal_.forget(departing.token);
     if (roster_.empty()) {
-        phase_ = Phase::noDeal;
+        deal_.end();
     }
     Outcome outcome = acceptedBy(
         departing, pushToAll(RequestCode::playerRemoved, Json{{"player_name", departing.name}}));
+    append(outcome.pushes, readinessPush());
     outcome.departed = departing.token;
     return outcome;
 }
@@ -151,6 +190,51 @@ Outcome Game::leave(const Player& player) {
 Outcome Game::remove(const std::string& token) {
     const Player* player = roster_.byToken(token);
     return player == nullptr ? Outcome{} : leave(*player);
+}
+
+std::vector<Push> Game::announceCard(const Player& voter) const {
+    std::vector<Push> pushes;
+    for (const Player& recipient : roster_.players()) {
+        if (const auto shown = deal_.shownTo(recipient.token, voter.token)) {
+            pushes.push_back(
+                pushTo(recipient, RequestCode::cardElected, cardBody(voter.name, *shown)));
+        }
+    }
+    return pushes;
+}
+
+std::vector<Push> Game::replayFor(const Player& newcomer) const {
+    std::vector<Push> pushes;
+    if (deal_.phase() == Deal::Phase::none) {
+        return pushes;
+    }
+    pushes.push_back(pushTo(newcomer, RequestCode::initNewDeal, Json{{"title", deal_.title()}}));
+    if (deal_.phase() == Deal::Phase::dealt) {
+        return pushes;
+    }
+    pushes.push_back(pushTo(newcomer, RequestCode::play, std::nullopt));
+    for (const Player& voter : roster_.players()) {
+        if (const auto shown = deal_.shownTo(newcomer.token, voter.token)) {
+            pushes.push_back(
+                pushTo(newcomer, RequestCode::cardElected, cardBody(voter.name, *shown)));
+        }
+    }
+    if (deal_.phase() == Deal::Phase::open) {
+        pushes.push_back(pushTo(newcomer, RequestCode::openCards, std::nullopt));
+    }
+    return pushes;
+}
+
+std::vector<Push> Game::readinessPush() const {
+    const Player* admin = adminToken_ ? roster_.byToken(*adminToken_) : nullptr;
+    const bool everyoneHasChosen = std::all_of(
+        roster_.players().begin(), roster_.players().end(),
+        [this](const Player& player) { return deal_.symbolOf(player.token).has_value(); });
+    if (admin == nullptr || deal_.phase() != Deal::Phase::inPlay || !everyoneHasChosen) {
+        return {};
+    }
+    return {pushTo(*admin, RequestCode::cardElected,
+                   cardBody(admin->name, *deal_.symbolOf(admin->token)))};
 }
 
 std::vector<Push> Game::pushToAll(RequestCode code, const std::optional<Json>& body,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "protocol/Request.h"
+#include "server/Deal.h"
 #include "server/LoginForm.h"
 #include "server/Outcome.h"
 #include "server/Roster.h"
@@ -34,25 +35,34 @@ public:
 
     const Roster& roster() const { return roster_; }
 
-private:
-    // Voting is open from play of the current deal on, until the next deal.
-    enum class Phase { noDeal, dealing, voting };
+    const Deal& deal() const { return deal_; }
 
+private:
     std::optional<Outcome> seatRefusal(const LoginForm& form) const;
     Outcome startDeal(const Player& admin, const Request& request);
-    Outcome announce(const Player& admin, RequestCode code);
+    Outcome play(const Player& admin);
+    Outcome openCards(const Player& admin);
     Outcome electCard(const Player& player, const Request& request);
     Outcome leave(const Player& player);
     bool isAdmin(const Player& player) const { return adminToken_ == player.token; }
     // The same request to every player, each with its own token.
     std::vector<Push> pushToAll(RequestCode code, const std::optional<Json>& body,
                                 const std::string& exceptToken = {}) const;
+    // The player's card to every player, sealed for all but its own player
+    // until the opening.
+    std::vector<Push> announceCard(const Player& voter) const;
+    // The deal as a newcomer must see it: title, play, cards, opening.
+    std::vector<Push> replayFor(const Player& newcomer) const;
+    // After a departure that left every remaining player with a card, the
+    // admin's own card again: a client counts who is still on "#" only when
+    // a card arrives, so this is what enables its Open.
+    std::vector<Push> readinessPush() const;
 
     std::size_t maxPlayers_;
     Roster roster_;
     std::optional<std::string> adminToken_;
     std::string gameName_;
-    Phase phase_ = Phase::noDeal;
+    Deal deal_;
 };
 
 }  // namespace tarvendo::server

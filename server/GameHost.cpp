@@ -1,6 +1,7 @@
 #include "server/GameHost.h"
 
 #include "server/TokenSource.h"
+#include "transport/Frame.h"
 #include "transport/SocketPrimitives.h"
 
 namespace tarvendo::server {
@@ -75,11 +76,15 @@ Answer GameHost::seat(const LoginForm& form, ConnectionId connection,
         : !token ? refusal(AnswerMessage::error, "No session token could be made", form.playerName)
                  : game_.admit(form, *token);
     if (outcome.ok()) {
-        channels_[*token] = std::make_unique<PushChannel>(std::move(pushSocket), settings_.push,
-                                                          [this, id = *token] { pushFailed(id); });
+        // Held until the answer is out: a client must know its token before
+        // the first push comes, and the deal so far must come before the rest.
+        channels_[*token] = std::make_unique<PushChannel>(
+            std::move(pushSocket), settings_.push, [this, id = *token] { pushFailed(id); }, true);
         tokensByConnection_.emplace(connection, *token);
+        awaitingAnswer_.emplace(connection, *token);
     }
     apply(outcome);
+    send(outcome.replay);
     logOutcome(code, outcome);
     return outcome.answer;
 }
@@ -95,6 +100,17 @@ std::shared_ptr<Socket> GameHost::connectClientServer(const std::optional<std::s
     return connect_socket(socket->descriptor(), peerAddress->c_str(), port) == 0 ? socket : nullptr;
 }
 
+void GameHost::answerWritten(ConnectionId connection) {
+    const std::lock_guard lock(mutex_);
+    const auto [first, last] = awaitingAnswer_.equal_range(connection);
+    for (auto it = first; it != last; ++it) {
+        if (const auto channel = channels_.find(it->second); channel != channels_.end()) {
+            channel->second->release();
+        }
+    }
+    awaitingAnswer_.erase(first, last);
+}
+
 void GameHost::connectionClosed(ConnectionId connection) {
     reapRetired();
     const std::lock_guard lock(mutex_);
@@ -104,6 +120,7 @@ void GameHost::connectionClosed(ConnectionId connection) {
         tokens.push_back(it->second);
     }
     tokensByConnection_.erase(first, last);
+    awaitingAnswer_.erase(connection);
     for (const std::string& token : tokens) {
         const Outcome outcome = game_.remove(token);
         apply(outcome);
@@ -126,11 +143,19 @@ void GameHost::apply(const Outcome& outcome) {
     if (outcome.departed) {
         retire(*outcome.departed);
     }
-    for (const Push& push : outcome.pushes) {
-        const auto channel = channels_.find(push.recipient);
-        std::optional<ByteBuffer> payload = push.request.json();
-        if (channel != channels_.end() && payload) {
-            channel->second->push(std::move(*payload));
+    send(outcome.pushes);
+}
+
+void GameHost::send(const std::vector<Push>& pushes) {
+    std::map<std::string, ByteBuffer> bursts;
+    for (const Push& push : pushes) {
+        if (const std::optional<ByteBuffer> payload = push.request.json()) {
+            appendFrame(bursts[push.recipient], *payload);
+        }
+    }
+    for (auto& [recipient, frames] : bursts) {
+        if (const auto channel = channels_.find(recipient); channel != channels_.end()) {
+            channel->second->push(std::move(frames));
         }
     }
 }

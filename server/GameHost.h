@@ -40,6 +40,9 @@ public:
     // came from: a login connects back to its client server there.
     Answer answer(const Request& request, ConnectionId connection,
                   const std::optional<std::string>& peerAddress);
+    // The answer to the connection's last request has been written: a player
+    // it just logged in may now get its pushes, the deal so far first.
+    void answerWritten(ConnectionId connection);
     // The connection ended; the players who logged in through it leave.
     void connectionClosed(ConnectionId connection);
     // Drops every push connection and refuses further logins; for shutdown.
@@ -54,6 +57,8 @@ private:
     void pushFailed(const std::string& token);
     // Sends the pushes and lets a departed player go. Needs mutex_.
     void apply(const Outcome& outcome);
+    // Each recipient's pushes as one burst, in order. Needs mutex_.
+    void send(const std::vector<Push>& pushes);
     void retire(const std::string& token);
     void reapRetired();
     void logOutcome(RequestCode code, const Outcome& outcome);
@@ -64,6 +69,8 @@ private:
     Game game_;
     std::map<std::string, std::unique_ptr<PushChannel>> channels_;  // by player token
     std::multimap<ConnectionId, std::string> tokensByConnection_;
+    // Newcomers whose push channels wait for their login answer to be written.
+    std::multimap<ConnectionId, std::string> awaitingAnswer_;
     // Channels that were let go; their threads are joined outside mutex_.
     std::vector<std::unique_ptr<PushChannel>> retired_;
     bool closed_ = false;

@@ -21,6 +21,8 @@ struct Push {
 struct Outcome {
     Answer answer;
     std::vector<Push> pushes;
+    // To a newcomer, once its login answer has been written: the deal so far.
+    std::vector<Push> replay;
     std::string player;                   // the asker's name, for the log; may be empty
     std::optional<std::string> departed;  // the token of a player who left the game
 

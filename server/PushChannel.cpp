@@ -2,12 +2,11 @@
 
 #include <sys/socket.h>
 
-#include "transport/Frame.h"
-
 namespace tarvendo::server {
 
-PushChannel::PushChannel(std::shared_ptr<Socket> socket, Limits limits, FailureHandler onFailure)
-    : socket_(std::move(socket)), limits_(limits), onFailure_(std::move(onFailure)) {
+PushChannel::PushChannel(std::shared_ptr<Socket> socket, Limits limits, FailureHandler onFailure,
+                         bool held)
+    : socket_(std::move(socket)), limits_(limits), onFailure_(std::move(onFailure)), held_(held) {
     socket_->setTimeouts(std::chrono::milliseconds{0}, limits_.sendTimeout);
     ::setsockopt(socket_->descriptor(), SOL_SOCKET, SO_SNDBUF, &limits_.sendBuffer,
                  sizeof limits_.sendBuffer);
@@ -19,22 +18,52 @@ PushChannel::~PushChannel() {
     join();
 }
 
-void PushChannel::push(ByteBuffer payload) {
+void PushChannel::push(ByteBuffer frames) {
     bool overflowed = false;
     {
         const std::lock_guard lock(mutex_);
-        if (closing_ || overflowed_) {
+        if (closing_ || stopped_) {
             return;
         }
-        overflowed = overflowed_ = queue_.size() >= limits_.maxQueued;
+        if (canWriteHere()) {
+            frames = writeWhatFits(std::move(frames));
+            if (frames.empty() || stopped_) {
+                return;
+            }
+        }
+        overflowed = queue_.size() >= limits_.maxQueued;
+        stopped_ = overflowed;
         if (!overflowed) {
-            queue_.push_back(std::move(payload));
+            queue_.push_back(std::move(frames));
         }
     }
     wake_.notify_one();
     if (overflowed) {
         socket_->shutdown();  // wakes a sender stuck in a write to this client
     }
+}
+
+bool PushChannel::canWriteHere() const {
+    return !held_ && !sending_ && queue_.empty();
+}
+
+ByteBuffer PushChannel::writeWhatFits(ByteBuffer frames) {
+    const std::int64_t sent = socket_->tryWrite(frames.data(), frames.size());
+    if (sent < 0) {
+        stopped_ = true;  // the sender reports the failure, outside the caller's locks
+        wake_.notify_one();
+        return {};
+    }
+    const auto count = static_cast<std::size_t>(sent);
+    return ByteBuffer(frames.data() + count, frames.size() - count);
+}
+
+void PushChannel::release() {
+    {
+        const std::lock_guard lock(mutex_);
+        held_ = false;
+    }
+    wake_.notify_one();
 }
 
 void PushChannel::close() {
@@ -63,22 +92,25 @@ void PushChannel::run() {
 bool PushChannel::deliverUntilStopped() {
     while (true) {
         std::unique_lock lock(mutex_);
-        wake_.wait(lock, [this] { return closing_ || overflowed_ || !queue_.empty(); });
-        if (closing_ || overflowed_) {
+        wake_.wait(lock, [this] { return closing_ || stopped_ || (!held_ && !queue_.empty()); });
+        if (closing_ || stopped_) {
             return !closing_;
         }
-        const ByteBuffer payload = std::move(queue_.front());
-        queue_.pop_front();
+        // Everything waiting goes out in one write.
+        ByteBuffer frames;
+        for (const ByteBuffer& waiting : queue_) {
+            frames.append(waiting.data(), waiting.size());
+        }
+        queue_.clear();
+        sending_ = true;
         lock.unlock();
-        if (!writeFrame(*socket_, payload)) {
-            return !isClosing();
+        const bool written = socket_->writeData(frames);
+        lock.lock();
+        sending_ = false;
+        if (!written) {
+            return !closing_;
         }
     }
-}
-
-bool PushChannel::isClosing() {
-    const std::lock_guard lock(mutex_);
-    return closing_;
 }
 
 }  // namespace tarvendo::server

@@ -27,7 +27,9 @@ bool RequestConnection::serveNextFrame() {
     }
     answeredOne_ = true;
     const std::optional<ByteBuffer> answer = answerFor(*payload).json();
-    return answer && writeFrame(socket(), *answer);
+    const bool written = answer && writeFrame(socket(), *answer);
+    host_.answerWritten(id_);
+    return written;
 }
 
 Answer RequestConnection::answerFor(const ByteBuffer& payload) {

@@ -66,6 +66,12 @@ std::optional<ByteBuffer> readWithinLimits(Socket& socket, const FrameLimits& li
 
 }  // namespace
 
+void appendFrame(ByteBuffer& frames, const ByteBuffer& payload) {
+    const ByteBuffer length = littleEndianBytes(static_cast<std::int32_t>(payload.size()));
+    frames.append(length.data(), length.size());
+    frames.append(payload.data(), payload.size());
+}
+
 bool writeFrame(Socket& socket, const ByteBuffer& payload) {
     if (payload.size() > static_cast<std::size_t>(INT32_MAX)) {
         return false;

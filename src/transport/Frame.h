@@ -31,6 +31,10 @@ struct FrameLimits {
 // True when both were written.
 bool writeFrame(Socket& socket, const ByteBuffer& payload);
 
+// Appends the payload as one frame (length, then payload) to bytes that go
+// out together: several frames for one peer leave in one write.
+void appendFrame(ByteBuffer& frames, const ByteBuffer& payload);
+
 enum class FrameStatus {
     ok,
     closed,    // closed by the peer or failed

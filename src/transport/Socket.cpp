@@ -140,6 +140,23 @@ bool Socket::writeData(const ByteBuffer& data, bool moreFollows) {
     return write_bytes(descriptor, data.data(), size, moreFollows) == size;
 }
 
+std::int64_t Socket::tryWrite(const std::uint8_t* data, std::size_t size) {
+    const std::int32_t descriptor = this->descriptor();
+    while (descriptor != -1) {
+        const ssize_t sent = ::send(descriptor, data, size, MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (sent >= 0) {
+            return sent;
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            return 0;
+        }
+        if (errno != EINTR) {
+            break;
+        }
+    }
+    return -1;
+}
+
 std::optional<std::string> Socket::address() const {
     std::array<char, 512> buffer{};
     auto length = static_cast<std::int32_t>(buffer.size());

@@ -40,6 +40,9 @@ public:
     // True when every byte was taken by the platform. moreFollows: the next
     // write follows at once and may share its segment (see write_bytes).
     bool writeData(const ByteBuffer& data, bool moreFollows = false);
+    // Writes what the platform takes at once without waiting: how many bytes
+    // went out (0: none fit), or -1 when the connection has failed.
+    std::int64_t tryWrite(const std::uint8_t* data, std::size_t size);
     // The peer's dotted IPv4 address.
     std::optional<std::string> address() const;
 
