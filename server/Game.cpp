@@ -16,12 +16,12 @@ std::optional<ByteBuffer> encodeBody(const std::optional<Json>& body) {
 }
 
 Outcome acceptedBy(const Player& player, std::vector<Push> pushes) {
-    return Outcome{accepted(player.token), std::move(pushes), {}, player.name, std::nullopt};
+    return Outcome{accepted(player.token), std::move(pushes), {}, player.name, std::nullopt, false};
 }
 
 Outcome refusedFor(const Player& player, AnswerMessage message, std::string info) {
     return Outcome{
-        refused(message, std::move(info), player.token), {}, {}, player.name, std::nullopt};
+        refused(message, std::move(info), player.token), {}, {}, player.name, std::nullopt, false};
 }
 
 Push pushTo(const Player& recipient, RequestCode code, const std::optional<Json>& body) {
@@ -39,12 +39,18 @@ void append(std::vector<Push>& pushes, std::vector<Push> more) {
 
 }  // namespace
 
-std::variant<LoginForm, Outcome> Game::reviewLogin(const Request& request) const {
+std::variant<LoginForm, Outcome> Game::reviewLogin(const Request& request,
+                                                   const std::string& peerAddress) const {
     std::variant<LoginForm, std::string> form = readLoginForm(request);
     if (std::string* reason = std::get_if<std::string>(&form)) {
         return refusal(AnswerMessage::invalidData, std::move(*reason));
     }
     auto& checked = std::get<LoginForm>(form);
+    checked.peerAddress = peerAddress;
+    if (const Player* seat = seatToResume(request, checked)) {
+        checked.resumeToken = seat->token;
+        return std::move(checked);
+    }
     if (std::optional<Outcome> refused = seatRefusal(checked)) {
         return std::move(*refused);
     }
@@ -68,7 +74,21 @@ std::optional<Outcome> Game::seatRefusal(const LoginForm& form) const {
     return std::nullopt;
 }
 
+// A token that names a seat (the old connection may be half-open), or an
+// away seat's name from its own address for a client that sends no token.
+const Player* Game::seatToResume(const Request& request, const LoginForm& form) const {
+    if (const Player* byToken = request.token ? roster_.byToken(*request.token) : nullptr) {
+        return byToken;
+    }
+    const Player* byName = roster_.byName(form.playerName);
+    return byName && isAway(byName->token) && byName->address == form.peerAddress ? byName
+                                                                                  : nullptr;
+}
+
 Outcome Game::admit(const LoginForm& form, const std::string& token) {
+    if (const Player* seat = form.resumeToken ? roster_.byToken(*form.resumeToken) : nullptr) {
+        return resume(*seat);
+    }
     if (std::optional<Outcome> refused = seatRefusal(form)) {
         return std::move(*refused);
     }
@@ -76,13 +96,24 @@ Outcome Game::admit(const LoginForm& form, const std::string& token) {
         adminToken_ = token;
         gameName_ = form.gameName;
     }
-    roster_.add(Player{form.playerName, token});
-    Outcome outcome{accepted(token), {}, {}, form.playerName, std::nullopt};
-    outcome.answer.info = gameName_;
-    outcome.answer.data = ToolBox::toJsonObject(roster_.names());
+    roster_.add(Player{form.playerName, token, form.peerAddress});
+    Outcome outcome = welcome(*roster_.byToken(token), false);
     outcome.pushes =
         pushToAll(RequestCode::playerAdded, Json{{"player_name", form.playerName}}, token);
-    outcome.replay = replayFor(*roster_.byToken(token));
+    return outcome;
+}
+
+Outcome Game::resume(const Player& player) {
+    awayUntil_.erase(player.token);
+    return welcome(player, true);
+}
+
+Outcome Game::welcome(const Player& player, bool resumed) const {
+    Outcome outcome{accepted(player.token), {},   replayFor(player), player.name,
+                    std::nullopt,           false};
+    outcome.answer.info = gameName_;
+    outcome.answer.data = ToolBox::toJsonObject(roster_.names());
+    outcome.resumed = resumed;
     return outcome;
 }
 
@@ -176,6 +207,7 @@ Outcome Game::leave(const Player& player) {
     }
     // A copy: the roster entry it came from is erased here.
     const Player departing = *roster_.remove(player.token);
+    awayUntil_.erase(departing.token);
     deal_.forget(departing.token);
     if (roster_.empty()) {
         deal_.end();
@@ -190,6 +222,38 @@ Outcome Game::leave(const Player& player) {
 Outcome Game::remove(const std::string& token) {
     const Player* player = roster_.byToken(token);
     return player == nullptr ? Outcome{} : leave(*player);
+}
+
+Outcome Game::leaveWithoutLogout(const std::string& token, Clock::time_point now) {
+    const Player* player = roster_.byToken(token);
+    if (player == nullptr || grace_.count() <= 0) {
+        return remove(token);
+    }
+    awayUntil_.emplace(token, now + grace_);  // a second loss does not extend it
+    Outcome outcome;
+    outcome.player = player->name;
+    return outcome;
+}
+
+std::vector<Outcome> Game::expireAway(Clock::time_point now) {
+    std::vector<std::string> expired;
+    for (const auto& [token, until] : awayUntil_) {
+        if (until <= now) {
+            expired.push_back(token);
+        }
+    }
+    std::vector<Outcome> outcomes;
+    for (const std::string& token : expired) {
+        outcomes.push_back(remove(token));
+    }
+    return outcomes;
+}
+
+std::optional<Game::Clock::time_point> Game::nextExpiry() const {
+    const auto earliest =
+        std::min_element(awayUntil_.begin(), awayUntil_.end(),
+                         [](const auto& a, const auto& b) { return a.second < b.second; });
+    return earliest == awayUntil_.end() ? std::nullopt : std::optional(earliest->second);
 }
 
 std::vector<Push> Game::announceCard(const Player& voter) const {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <variant>
@@ -20,18 +22,35 @@ inline constexpr std::size_t kDefaultMaxPlayers = 24;
 // a socket; every call returns the answer and the pushes it causes.
 class Game {
 public:
-    explicit Game(std::size_t maxPlayers = kDefaultMaxPlayers) : maxPlayers_(maxPlayers) {}
+    using Clock = std::chrono::steady_clock;
+
+    // grace: how long the seat of a player whose connection went without a
+    // logout is kept for a comeback (zero: the player leaves at once).
+    explicit Game(std::size_t maxPlayers = kDefaultMaxPlayers,
+                  std::chrono::milliseconds grace = std::chrono::milliseconds{0})
+        : maxPlayers_(maxPlayers), grace_(grace) {}
 
     // Checks a login before anyone connects to the client server: the form,
-    // or the refusal to answer with.
-    std::variant<LoginForm, Outcome> reviewLogin(const Request& request) const;
+    // or the refusal to answer with. A login that carries the token of a
+    // seat, or the name of an away seat from that seat's address, resumes it.
+    std::variant<LoginForm, Outcome> reviewLogin(const Request& request,
+                                                 const std::string& peerAddress = {}) const;
     // Checks the form again (the game may have changed meanwhile) and seats
-    // the player under the given fresh token.
+    // the player under the given fresh token, or gives the seat back.
     Outcome admit(const LoginForm& form, const std::string& token);
     // Every request that is not a login.
     Outcome handle(const Request& request);
-    // A player who left without logging out; nothing happens for an unknown token.
+    // A player who left without logging out leaves at once; nothing happens
+    // for an unknown token.
     Outcome remove(const std::string& token);
+    // The player's connection went without a logout: the seat is kept, away,
+    // for the grace period, and nobody is told (without one: remove()).
+    Outcome leaveWithoutLogout(const std::string& token, Clock::time_point now);
+    // Every away seat whose grace has run out, gone as after a logout.
+    std::vector<Outcome> expireAway(Clock::time_point now);
+    // When the next away seat runs out; absent when none is away.
+    std::optional<Clock::time_point> nextExpiry() const;
+    bool isAway(const std::string& token) const { return awayUntil_.contains(token); }
 
     const Roster& roster() const { return roster_; }
 
@@ -39,6 +58,9 @@ public:
 
 private:
     std::optional<Outcome> seatRefusal(const LoginForm& form) const;
+    const Player* seatToResume(const Request& request, const LoginForm& form) const;
+    Outcome resume(const Player& player);
+    Outcome welcome(const Player& player, bool resumed) const;
     Outcome startDeal(const Player& admin, const Request& request);
     Outcome play(const Player& admin);
     Outcome openCards(const Player& admin);
@@ -59,6 +81,8 @@ private:
     std::vector<Push> readinessPush() const;
 
     std::size_t maxPlayers_;
+    std::chrono::milliseconds grace_;
+    std::map<std::string, Clock::time_point> awayUntil_;  // by token
     Roster roster_;
     std::optional<std::string> adminToken_;
     std::string gameName_;

@@ -23,10 +23,28 @@ std::string describe(const Answer& answer) {
 }  // namespace
 
 GameHost::GameHost(Game game, EventLog& log, HostSettings settings)
-    : log_(log), settings_(settings), game_(std::move(game)) {}
+    : log_(log), settings_(settings), game_(std::move(game)) {
+    expiring_ = std::thread([this] { expireAway(); });
+}
 
 GameHost::~GameHost() {
     close();
+    expiring_.join();
+}
+
+void GameHost::expireAway() {
+    std::unique_lock lock(mutex_);
+    while (!closed_) {
+        if (const std::optional<Game::Clock::time_point> next = game_.nextExpiry()) {
+            awayChanged_.wait_until(lock, *next);
+        } else {
+            awayChanged_.wait(lock);
+        }
+        for (const Outcome& outcome : game_.expireAway(Game::Clock::now())) {
+            apply(outcome);
+            log_.record("playerRemoved", outcome.player, "did not come back in time");
+        }
+    }
 }
 
 Answer GameHost::answer(const Request& request, ConnectionId connection,
@@ -47,7 +65,7 @@ Answer GameHost::login(const Request& request, ConnectionId connection,
     std::variant<LoginForm, Outcome> review;
     {
         const std::lock_guard lock(mutex_);
-        review = game_.reviewLogin(request);
+        review = game_.reviewLogin(request, peerAddress.value_or(""));
     }
     if (const Outcome* refusal = std::get_if<Outcome>(&review)) {
         logOutcome(request.request, *refusal);
@@ -76,12 +94,16 @@ Answer GameHost::seat(const LoginForm& form, ConnectionId connection,
         : !token ? refusal(AnswerMessage::error, "No session token could be made", form.playerName)
                  : game_.admit(form, *token);
     if (outcome.ok()) {
+        const std::string& seat = outcome.answer.token;  // an old one when resumed
+        if (outcome.resumed) {
+            takeBack(seat, connection);
+        }
         // Held until the answer is out: a client must know its token before
         // the first push comes, and the deal so far must come before the rest.
-        channels_[*token] = std::make_unique<PushChannel>(
-            std::move(pushSocket), settings_.push, [this, id = *token] { pushFailed(id); }, true);
-        tokensByConnection_.emplace(connection, *token);
-        awaitingAnswer_.emplace(connection, *token);
+        channels_[seat] = std::make_unique<PushChannel>(
+            std::move(pushSocket), settings_.push, [this, seat] { pushFailed(seat); }, true);
+        tokensByConnection_.emplace(connection, seat);
+        awaitingAnswer_.emplace(connection, seat);
     }
     apply(outcome);
     send(outcome.replay);
@@ -111,9 +133,29 @@ void GameHost::answerWritten(ConnectionId connection) {
     awaitingAnswer_.erase(first, last);
 }
 
+void GameHost::connectionOpened(ConnectionId connection, std::function<void()> close) {
+    const std::lock_guard lock(mutex_);
+    closers_.insert_or_assign(connection, std::move(close));
+}
+
+void GameHost::takeBack(const std::string& token, ConnectionId connection) {
+    for (auto it = tokensByConnection_.begin(); it != tokensByConnection_.end();) {
+        if (it->second == token && it->first != connection) {
+            if (const auto closer = closers_.find(it->first); closer != closers_.end()) {
+                closer->second();
+            }
+            it = tokensByConnection_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    retire(token);
+}
+
 void GameHost::connectionClosed(ConnectionId connection) {
     reapRetired();
     const std::lock_guard lock(mutex_);
+    closers_.erase(connection);
     const auto [first, last] = tokensByConnection_.equal_range(connection);
     std::vector<std::string> tokens;
     for (auto it = first; it != last; ++it) {
@@ -122,20 +164,24 @@ void GameHost::connectionClosed(ConnectionId connection) {
     tokensByConnection_.erase(first, last);
     awaitingAnswer_.erase(connection);
     for (const std::string& token : tokens) {
-        const Outcome outcome = game_.remove(token);
-        apply(outcome);
-        if (outcome.departed) {
-            log_.record("playerRemoved", outcome.player, "request connection closed");
-        }
+        lost(token, "request connection closed");
     }
 }
 
 void GameHost::pushFailed(const std::string& token) {
     const std::lock_guard lock(mutex_);
-    const Outcome outcome = game_.remove(token);
+    lost(token, "push connection failed");
+}
+
+void GameHost::lost(const std::string& token, std::string_view how) {
+    const Outcome outcome = game_.leaveWithoutLogout(token, Game::Clock::now());
     apply(outcome);
     if (outcome.departed) {
-        log_.record("playerRemoved", outcome.player, "push connection failed");
+        log_.record("playerRemoved", outcome.player, how);
+    } else if (game_.isAway(token)) {
+        retire(token);  // its pushes wait for a comeback, which replays the deal
+        awayChanged_.notify_all();
+        log_.record("playerAway", outcome.player, how);
     }
 }
 
@@ -194,6 +240,7 @@ void GameHost::close() {
     {
         const std::lock_guard lock(mutex_);
         closed_ = true;
+        awayChanged_.notify_all();
         for (auto& [token, channel] : channels_) {
             channel->close();
             stopping.push_back(std::move(channel));

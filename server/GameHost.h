@@ -1,12 +1,16 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "protocol/Answer.h"
@@ -40,10 +44,14 @@ public:
     // came from: a login connects back to its client server there.
     Answer answer(const Request& request, ConnectionId connection,
                   const std::optional<std::string>& peerAddress);
+    // A request connection began; close ends it from another thread (a
+    // player who logs in again elsewhere leaves the old connection behind).
+    void connectionOpened(ConnectionId connection, std::function<void()> close);
     // The answer to the connection's last request has been written: a player
     // it just logged in may now get its pushes, the deal so far first.
     void answerWritten(ConnectionId connection);
-    // The connection ended; the players who logged in through it leave.
+    // The connection ended; the players who logged in through it leave, or
+    // are kept away for the game's grace period.
     void connectionClosed(ConnectionId connection);
     // Drops every push connection and refuses further logins; for shutdown.
     void close();
@@ -55,6 +63,13 @@ private:
     std::shared_ptr<Socket> connectClientServer(const std::optional<std::string>& peerAddress,
                                                 std::uint16_t port) const;
     void pushFailed(const std::string& token);
+    // A player lost a connection without logging out. Needs mutex_.
+    void lost(const std::string& token, std::string_view how);
+    // A resumed seat's old connections are closed; it now belongs to the
+    // connection that resumed it. Needs mutex_.
+    void takeBack(const std::string& token, ConnectionId connection);
+    // Lets away seats go as their grace runs out, until close().
+    void expireAway();
     // Sends the pushes and lets a departed player go. Needs mutex_.
     void apply(const Outcome& outcome);
     // Each recipient's pushes as one burst, in order. Needs mutex_.
@@ -69,11 +84,14 @@ private:
     Game game_;
     std::map<std::string, std::unique_ptr<PushChannel>> channels_;  // by player token
     std::multimap<ConnectionId, std::string> tokensByConnection_;
+    std::map<ConnectionId, std::function<void()>> closers_;
+    std::condition_variable awayChanged_;
     // Newcomers whose push channels wait for their login answer to be written.
     std::multimap<ConnectionId, std::string> awaitingAnswer_;
     // Channels that were let go; their threads are joined outside mutex_.
     std::vector<std::unique_ptr<PushChannel>> retired_;
     bool closed_ = false;
+    std::thread expiring_;  // last: started once everything above is ready
 };
 
 }  // namespace tarvendo::server

@@ -5,7 +5,7 @@
 namespace tarvendo::server {
 
 GameServer::GameServer(EventLog& log, const GameServerSettings& settings)
-    : host_(Game(settings.maxPlayers), log, settings.host),
+    : host_(Game(settings.maxPlayers, settings.grace), log, settings.host),
       connections_(std::make_shared<RequestConnections>(host_, log, settings.frames)) {}
 
 std::unique_ptr<GameServer> GameServer::start(std::int32_t port, EventLog& log,

@@ -16,6 +16,8 @@ namespace tarvendo::server {
 
 struct GameServerSettings {
     std::size_t maxPlayers = kDefaultMaxPlayers;
+    // How long a player who lost the connection keeps the seat (zero: none).
+    std::chrono::milliseconds grace{0};
     HostSettings host;
     // Requests are small; a frame that starts must be complete within 10 s,
     // and a new connection must have sent its first request within 10 s.

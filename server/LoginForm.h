@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -17,6 +18,9 @@ struct LoginForm {
     std::string playerName;  // trimmed
     std::string gameName;    // trimmed; only the admin names the game
     std::uint16_t clientServerPort = 0;
+    std::string peerAddress;  // where the login came from
+    // The seat this login takes back, when it resumes one.
+    std::optional<std::string> resumeToken;
 };
 
 // The form, or why the body is not acceptable.

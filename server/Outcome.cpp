@@ -16,7 +16,8 @@ Answer refused(AnswerMessage message, std::string info, std::string token) {
 }
 
 Outcome refusal(AnswerMessage message, std::string info, std::string player) {
-    return Outcome{refused(message, std::move(info)), {}, {}, std::move(player), std::nullopt};
+    return Outcome{
+        refused(message, std::move(info)), {}, {}, std::move(player), std::nullopt, false};
 }
 
 }  // namespace tarvendo::server

@@ -25,6 +25,7 @@ struct Outcome {
     std::vector<Push> replay;
     std::string player;                   // the asker's name, for the log; may be empty
     std::optional<std::string> departed;  // the token of a player who left the game
+    bool resumed = false;                 // a login took its seat back
 
     bool ok() const { return answer.message == AnswerMessage::OK; }
 };

@@ -9,6 +9,7 @@ RequestConnection::RequestConnection(std::shared_ptr<Socket> socket, ConnectionI
     : ServerThread(std::move(socket)), id_(id), host_(host), log_(log), limits_(limits) {}
 
 void RequestConnection::run() {
+    host_.connectionOpened(id_, [this] { requestClose(); });
     while (!shouldClose() && serveNextFrame()) {
     }
     host_.connectionClosed(id_);

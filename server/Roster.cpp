@@ -11,9 +11,10 @@ const Player* Roster::byToken(std::string_view token) const {
     return found == players_.end() ? nullptr : &*found;
 }
 
-bool Roster::hasName(std::string_view name) const {
-    return std::any_of(players_.begin(), players_.end(),
-                       [name](const Player& player) { return player.name == name; });
+const Player* Roster::byName(std::string_view name) const {
+    const auto found = std::find_if(players_.begin(), players_.end(),
+                                    [name](const Player& player) { return player.name == name; });
+    return found == players_.end() ? nullptr : &*found;
 }
 
 Json Roster::names() const {

@@ -12,13 +12,15 @@ namespace tarvendo::server {
 struct Player {
     std::string name;
     std::string token;
+    std::string address;  // where the player logged in from
 };
 
 // The players of the game in the order they joined.
 class Roster {
 public:
     const Player* byToken(std::string_view token) const;
-    bool hasName(std::string_view name) const;
+    const Player* byName(std::string_view name) const;
+    bool hasName(std::string_view name) const { return byName(name) != nullptr; }
     std::size_t size() const { return players_.size(); }
     bool empty() const { return players_.empty(); }
     const std::vector<Player>& players() const { return players_; }

@@ -10,6 +10,9 @@ bool readOption(const std::string& option, OptionReader& reader, ServerOptions& 
         options.advertise = false;
     } else if (option == "--port") {
         options.port = static_cast<std::int32_t>(reader.integer(0, 65535).value_or(options.port));
+    } else if (option == "--grace") {
+        options.grace =
+            std::chrono::seconds(reader.integer(0, 86'400).value_or(kDefaultGraceSeconds));
     } else if (option == "--max-players") {
         options.maxPlayers = static_cast<std::size_t>(
             reader.integer(1, kMaxPlayersLimit).value_or(kDefaultMaxPlayers));
@@ -28,9 +31,10 @@ ServerCommand parseServerCommand(std::vector<std::string> arguments) {
 
 std::string serverUsage() {
     return "usage: tarvendo-server [--port 50000] [--no-advertise] [--max-players 24]\n"
-           "                       [--help] [--version]\n"
+           "                       [--grace 60] [--help] [--version]\n"
            "Hosts one game. --port 0 picks a free port; --max-players is 1 to " +
-           std::to_string(kMaxPlayersLimit) + ".\n";
+           std::to_string(kMaxPlayersLimit) +
+           ".\n--grace: seconds a player who lost the connection keeps the seat (0: none).\n";
 }
 
 }  // namespace tarvendo::server

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,11 +13,13 @@ namespace tarvendo::server {
 
 inline constexpr std::int32_t kDefaultServerPort = 50000;
 inline constexpr std::size_t kMaxPlayersLimit = 128;
+inline constexpr int kDefaultGraceSeconds = 60;
 
 struct ServerOptions {
     std::int32_t port = kDefaultServerPort;  // 0: any free port
     bool advertise = true;
     std::size_t maxPlayers = kDefaultMaxPlayers;
+    std::chrono::seconds grace{kDefaultGraceSeconds};
 };
 
 using ServerCommand = Command<ServerOptions>;

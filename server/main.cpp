@@ -36,6 +36,7 @@ int runServer(const ServerOptions& options) {
     EventLog log;
     GameServerSettings settings;
     settings.maxPlayers = options.maxPlayers;
+    settings.grace = options.grace;
     // Serving ends on stop() or when listening fails; either way main wakes.
     const std::unique_ptr<GameServer> game =
         GameServer::start(options.port, log, settings, [&stopSignal] { stopSignal.request(); });
