@@ -3,8 +3,16 @@
 namespace tarvendo::server {
 
 void Deal::start(std::string title) {
+    ++number_;
     title_ = std::move(title);
     phase_ = Phase::dealt;
+    symbols_.clear();
+}
+
+void Deal::restore(std::int64_t number, std::string title, Phase phase) {
+    number_ = number;
+    title_ = std::move(title);
+    phase_ = phase;
     symbols_.clear();
 }
 

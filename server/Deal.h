@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -16,12 +17,16 @@ public:
     static constexpr std::string_view kSealedSymbol = "*";
 
     Phase phase() const { return phase_; }
+    // Counts the deals of the game: 1 for the first.
+    std::int64_t number() const { return number_; }
     const std::string& title() const { return title_; }
     // Votes count from play on, and after the opening too (a late vote).
     bool takesVotes() const { return phase_ == Phase::inPlay || phase_ == Phase::open; }
 
     // A new deal: no card chosen yet.
     void start(std::string title);
+    // A deal as it was stored, without its cards.
+    void restore(std::int64_t number, std::string title, Phase phase);
     // Play after a deal was started; an opened deal stays open.
     void play();
     void open() { phase_ = Phase::open; }
@@ -36,6 +41,7 @@ public:
 private:
     std::string title_;
     Phase phase_ = Phase::none;
+    std::int64_t number_ = 0;
     std::map<std::string, std::string> symbols_;  // by player token
 };
 

@@ -7,9 +7,7 @@
 
 namespace tarvendo::server {
 
-namespace {
-
-std::string timestamp(std::chrono::system_clock::time_point time) {
+std::string isoUtcTime(std::chrono::system_clock::time_point time) {
     const auto sinceEpoch = time.time_since_epoch();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
     const auto millis =
@@ -23,11 +21,9 @@ std::string timestamp(std::chrono::system_clock::time_point time) {
     return std::string(text, length) + fraction;
 }
 
-}  // namespace
-
 std::string formatEventLine(std::chrono::system_clock::time_point time, std::string_view event,
                             std::string_view player, std::string_view detail) {
-    std::string line = timestamp(time) + " " + std::string(event);
+    std::string line = isoUtcTime(time) + " " + std::string(event);
     if (!player.empty()) {
         line += " \"" + quotedPeerText(player, true) + "\"";
     }

@@ -301,6 +301,30 @@ std::vector<Push> Game::readinessPush() const {
                    cardBody(admin->name, *deal_.symbolOf(admin->token)))};
 }
 
+GameSnapshot Game::snapshot() const {
+    GameSnapshot snapshot{gameName_, adminToken_, {}, deal_.number(), deal_.title(), deal_.phase()};
+    for (const Player& player : roster_.players()) {
+        snapshot.seats.push_back(
+            {player.name, player.token, player.address, deal_.symbolOf(player.token)});
+    }
+    return snapshot;
+}
+
+void Game::restore(const GameSnapshot& snapshot, Clock::time_point now) {
+    gameName_ = snapshot.gameName;
+    adminToken_ = snapshot.adminToken;
+    roster_ = Roster();
+    awayUntil_.clear();
+    deal_.restore(snapshot.dealNumber, snapshot.dealTitle, snapshot.dealPhase);
+    for (const GameSnapshot::Seat& seat : snapshot.seats) {
+        roster_.add(Player{seat.name, seat.token, seat.address});
+        awayUntil_.emplace(seat.token, now + grace_);
+        if (seat.symbol) {
+            deal_.elect(seat.token, *seat.symbol);
+        }
+    }
+}
+
 std::vector<Push> Game::pushToAll(RequestCode code, const std::optional<Json>& body,
                                   const std::string& exceptToken) const {
     const std::optional<ByteBuffer> data = encodeBody(body);

@@ -10,6 +10,7 @@
 
 #include "protocol/Request.h"
 #include "server/Deal.h"
+#include "server/GameSnapshot.h"
 #include "server/LoginForm.h"
 #include "server/Outcome.h"
 #include "server/Roster.h"
@@ -55,6 +56,11 @@ public:
     const Roster& roster() const { return roster_; }
 
     const Deal& deal() const { return deal_; }
+
+    GameSnapshot snapshot() const;
+    // The stored game, every seat away with a fresh grace period: its
+    // players log back in to resume it.
+    void restore(const GameSnapshot& snapshot, Clock::time_point now);
 
 private:
     std::optional<Outcome> seatRefusal(const LoginForm& form) const;

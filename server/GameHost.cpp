@@ -1,5 +1,6 @@
 #include "server/GameHost.h"
 
+#include "server/StateStore.h"
 #include "server/TokenSource.h"
 #include "transport/Frame.h"
 #include "transport/SocketPrimitives.h"
@@ -42,6 +43,7 @@ void GameHost::expireAway() {
         }
         for (const Outcome& outcome : game_.expireAway(Game::Clock::now())) {
             apply(outcome);
+            persist();
             log_.record("playerRemoved", outcome.player, "did not come back in time");
         }
     }
@@ -56,6 +58,9 @@ Answer GameHost::answer(const Request& request, ConnectionId connection,
     const std::lock_guard lock(mutex_);
     Outcome outcome = game_.handle(request);
     apply(outcome);
+    if (outcome.ok()) {
+        persist();
+    }
     logOutcome(request.request, outcome);
     return outcome.answer;
 }
@@ -107,6 +112,9 @@ Answer GameHost::seat(const LoginForm& form, ConnectionId connection,
     }
     apply(outcome);
     send(outcome.replay);
+    if (outcome.ok()) {
+        persist();
+    }
     logOutcome(code, outcome);
     return outcome.answer;
 }
@@ -176,6 +184,7 @@ void GameHost::pushFailed(const std::string& token) {
 void GameHost::lost(const std::string& token, std::string_view how) {
     const Outcome outcome = game_.leaveWithoutLogout(token, Game::Clock::now());
     apply(outcome);
+    persist();
     if (outcome.departed) {
         log_.record("playerRemoved", outcome.player, how);
     } else if (game_.isAway(token)) {
@@ -252,6 +261,12 @@ void GameHost::close() {
         retired_.clear();
     }
     stopping.clear();
+}
+
+void GameHost::persist() {
+    if (settings_.store != nullptr && !settings_.store->save(game_.snapshot())) {
+        log_.record("stateNotSaved", "", "the state file could not be written");
+    }
 }
 
 void GameHost::logOutcome(RequestCode code, const Outcome& outcome) {

@@ -24,10 +24,14 @@ namespace tarvendo::server {
 // Identifies one request connection, so that its players leave with it.
 using ConnectionId = std::uint64_t;
 
+class StateStore;
+
 struct HostSettings {
     // How long a login waits to reach the client server.
     std::chrono::milliseconds connectTimeout{5'000};
     PushChannel::Limits push;
+    // Where every change of the game is kept before it is answered; none: nowhere.
+    StateStore* store = nullptr;
 };
 
 // The network side of the game: sits between the request connections and the
@@ -77,6 +81,8 @@ private:
     void retire(const std::string& token);
     void reapRetired();
     void logOutcome(RequestCode code, const Outcome& outcome);
+    // Commits the game to the store, if there is one. Needs mutex_.
+    void persist();
 
     EventLog& log_;
     const HostSettings settings_;

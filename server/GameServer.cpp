@@ -2,10 +2,30 @@
 
 #include <algorithm>
 
+#include "server/StateStore.h"
+
 namespace tarvendo::server {
 
+namespace {
+
+// A new game, or the stored one with every seat away for a fresh grace period.
+Game startingGame(const GameServerSettings& settings, EventLog& log) {
+    Game game(settings.maxPlayers, settings.grace);
+    const std::optional<GameSnapshot> stored =
+        settings.host.store != nullptr ? settings.host.store->load() : std::nullopt;
+    if (stored) {
+        game.restore(*stored, Game::Clock::now());
+        log.record("restored", "",
+                   "game " + stored->gameName + ", " + std::to_string(stored->seats.size()) +
+                       " seats waiting for their players");
+    }
+    return game;
+}
+
+}  // namespace
+
 GameServer::GameServer(EventLog& log, const GameServerSettings& settings)
-    : host_(Game(settings.maxPlayers, settings.grace), log, settings.host),
+    : host_(startingGame(settings, log), log, settings.host),
       connections_(std::make_shared<RequestConnections>(host_, log, settings.frames)) {}
 
 std::unique_ptr<GameServer> GameServer::start(std::int32_t port, EventLog& log,

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct ServerOptions {
     bool advertise = true;
     std::size_t maxPlayers = kDefaultMaxPlayers;
     std::chrono::seconds grace{kDefaultGraceSeconds};
+    std::optional<std::string> stateFile;
+    bool exportHistory = false;  // print the state file's history and stop
 };
 
 using ServerCommand = Command<ServerOptions>;

@@ -1,11 +1,14 @@
 // tarvendo-server: hosts one game on a TCP port until SIGINT or SIGTERM.
+#include <iostream>
 #include <memory>
+#include <variant>
 
 #include "discovery/ServiceAdvertiser.h"
 #include "program/StopSignal.h"
 #include "server/EventLog.h"
 #include "server/GameServer.h"
 #include "server/ServerOptions.h"
+#include "server/StateStore.h"
 
 namespace {
 
@@ -31,12 +34,31 @@ std::unique_ptr<ServiceAdvertiser> advertise(std::int32_t port, EventLog& log) {
     return advertiser;
 }
 
+// The state file, when one is named; a file that cannot be used stops the
+// server before it listens.
+std::variant<std::unique_ptr<StateStore>, std::string> openState(const ServerOptions& options) {
+    if (!options.stateFile) {
+        return std::unique_ptr<StateStore>();
+    }
+    return StateStore::open(*options.stateFile);
+}
+
 int runServer(const ServerOptions& options) {
+    std::variant<std::unique_ptr<StateStore>, std::string> opened = openState(options);
+    if (const std::string* problem = std::get_if<std::string>(&opened)) {
+        std::cerr << "tarvendo-server: " << *problem << '\n';
+        return 1;
+    }
+    const std::unique_ptr<StateStore>& store = std::get<std::unique_ptr<StateStore>>(opened);
+    if (options.exportHistory) {
+        return store->exportHistory(std::cout) ? 0 : 1;
+    }
     tarvendo::StopSignal& stopSignal = tarvendo::StopSignal::install();
     EventLog log;
     GameServerSettings settings;
     settings.maxPlayers = options.maxPlayers;
     settings.grace = options.grace;
+    settings.host.store = store.get();
     // Serving ends on stop() or when listening fails; either way main wakes.
     const std::unique_ptr<GameServer> game =
         GameServer::start(options.port, log, settings, [&stopSignal] { stopSignal.request(); });
