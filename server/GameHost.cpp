@@ -270,7 +270,8 @@ void GameHost::persist() {
 }
 
 void GameHost::logOutcome(RequestCode code, const Outcome& outcome) {
-    log_.record(name(code), outcome.player, describe(outcome.answer));
+    log_.record(name(code), outcome.player,
+                describe(outcome.answer) + (outcome.resumed ? ", seat taken back" : ""));
 }
 
 }  // namespace tarvendo::server

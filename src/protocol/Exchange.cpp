@@ -33,12 +33,12 @@ std::optional<Answer> exchange(Socket& connection, const Request& request,
     return exchangeFrames(connection, request, timeout).answer;
 }
 
-bool connectSocket(Socket& connection, const Address& server) {
+bool connectSocket(Socket& connection, const Address& server, std::chrono::milliseconds timeout) {
     if (server.port < 0 || server.port > 65535) {
         return false;
     }
     // Bounds the connect itself too: an unreachable host must not hang the UI.
-    connection.setTimeouts(kExchangeTimeout, kExchangeTimeout);
+    connection.setTimeouts(timeout, timeout);
     if (connect_socket(connection.descriptor(), server.address.c_str(),
                        static_cast<std::uint16_t>(server.port)) != -1) {
         return true;

@@ -35,6 +35,7 @@ std::optional<Answer> exchange(Socket& connection, const Request& request,
 
 // Connects a socket; the port must lie in 0...65535. A connect that fails for
 // any reason but a refusal closes the socket (reopen() gives a fresh one).
-bool connectSocket(Socket& connection, const Address& server);
+bool connectSocket(Socket& connection, const Address& server,
+                   std::chrono::milliseconds timeout = kExchangeTimeout);
 
 }  // namespace tarvendo

@@ -1,5 +1,9 @@
 #include "protocol/GameServerConnection.h"
 
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 
 #include "transport/Diagnostics.h"
@@ -29,12 +33,20 @@ Socket& GameServerConnection::socket() {
     return *socket_;
 }
 
-bool GameServerConnection::connect(const Address& server) {
+bool GameServerConnection::connect(const Address& server, std::chrono::milliseconds timeout) {
     if (!isConnectedToServer()) {
         Socket& connection = socket();
-        isConnectedToServer_.store(connection.reopen() && connectSocket(connection, server));
+        isConnectedToServer_.store(connection.reopen() &&
+                                   connectSocket(connection, server, timeout));
     }
     return isConnectedToServer();
+}
+
+bool GameServerConnection::peerHasClosed() {
+    std::uint8_t byte = 0;
+    const ssize_t got =
+        ::recv(socket().descriptor(), &byte, 1, MSG_PEEK | MSG_DONTWAIT | MSG_NOSIGNAL);
+    return got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
 }
 
 std::optional<Answer> GameServerConnection::exchange(const Request& request,

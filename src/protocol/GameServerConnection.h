@@ -40,8 +40,11 @@ public:
     bool isConnectedToServer() const { return isConnectedToServer_.load(); }
 
     // Connects unless connected already; a closed socket is opened afresh
-    // first. Returns isConnectedToServer.
-    bool connect(const Address& server);
+    // first; the handshake may take the time-out. Returns isConnectedToServer.
+    bool connect(const Address& server, std::chrono::milliseconds timeout = kExchangeTimeout);
+    // Between exchanges: true when the game server has closed the connection
+    // or it failed (nothing is read).
+    bool peerHasClosed();
     // One request and its answer; absent means no answer.
     std::optional<Answer> exchange(const Request& request,
                                    std::chrono::milliseconds timeout = kExchangeTimeout);

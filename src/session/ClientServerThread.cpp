@@ -9,7 +9,10 @@ namespace tarvendo {
 
 ClientServerThread::ClientServerThread(std::shared_ptr<Socket> socket, PushReceiver receiver,
                                        FrameLimits limits)
-    : ServerThread(std::move(socket)), receiver_(receiver), limits_(limits) {}
+    : ServerThread(std::move(socket)),
+      receiver_(receiver),
+      limits_(limits),
+      login_(receiver.shared.loginCount()) {}
 
 void ClientServerThread::run() {
     while (isUsable()) {
@@ -17,6 +20,8 @@ void ClientServerThread::run() {
         if (!payload) {
             if (!shouldClose()) {
                 printLine("Connection lost");
+                receiver_.center.post(Event::pushConnectionLost,
+                                      UserInfo().setText("login", std::to_string(login_)));
             }
             return;
         }

@@ -28,9 +28,9 @@ public:
     ClientServerThread(std::shared_ptr<Socket> socket, PushReceiver receiver,
                        FrameLimits limits = kClientServerFrameLimits);
 
-    // Ends when the peer closes or a read fails ("Connection lost"), or
-    // silently once closing was asked for. The descriptor is released when
-    // the server lets go of this object, right after run() returns.
+    // Ends when the peer closes or a read fails ("Connection lost", and the
+    // event pushConnectionLost), or silently once closing was asked for. The descriptor is released
+    // when the server lets go of this object, right after run() returns.
     void run() override;
 
 private:
@@ -41,6 +41,7 @@ private:
 
     const PushReceiver receiver_;
     const FrameLimits limits_;
+    const std::uint64_t login_;  // the login during which the connection came
 };
 
 // Makes a ClientServerThread for every connection the client server accepts.

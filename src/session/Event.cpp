@@ -6,7 +6,7 @@ namespace tarvendo {
 
 namespace {
 
-constexpr NameTable<Event, 12> kNames({
+constexpr NameTable<Event, 14> kNames({
     "loginSuccess",
     "loginFailed",
     "cardElected",
@@ -19,6 +19,8 @@ constexpr NameTable<Event, 12> kNames({
     "cardsReadyToOpen",
     "bonjoureServerNotFound",
     "bonjoureServerFound",
+    "pushConnectionLost",
+    "loginRenewed",
 });
 
 }  // namespace

@@ -19,6 +19,11 @@ enum class Event {
     cardsReadyToOpen,
     bonjoureServerNotFound,
     bonjoureServerFound,
+    // The game server's push connection of the current login ended {"login"}.
+    pushConnectionLost,
+    // A login took the client's seat back after a loss: the table is
+    // rebuilt from the answer and the deal replayed after it.
+    loginRenewed,
 };
 
 std::string_view name(Event event);

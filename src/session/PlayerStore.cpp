@@ -41,6 +41,10 @@ std::vector<std::string> PlayerStore::allKeys() {
     return names;
 }
 
+void PlayerStore::clear() {
+    mutex_.sync([&] { data_.clear(); });
+}
+
 void PlayerStore::initNewDeal() {
     mutex_.sync([&] {
         for (auto& entry : data_) {

@@ -29,6 +29,8 @@ public:
     std::string value(const std::string& playerName);
     // In no particular order.
     std::vector<std::string> allKeys();
+    // Nobody at the table any more.
+    void clear();
     // Every player back to "#".
     void initNewDeal();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -27,6 +28,10 @@ public:
     std::optional<std::string> gameServerAddress() const;
     void setGameServerAddress(std::optional<std::string> address);
     bool isAdmin() const { return isAdmin_.load(); }
+    // Counts the login exchanges begun: a push connection belongs to the
+    // login during which it was made.
+    std::uint64_t loginCount() const { return loginCount_.load(); }
+    std::uint64_t beginLogin() { return ++loginCount_; }
     void setAdmin(bool isAdmin) { isAdmin_.store(isAdmin); }
 
 private:
@@ -40,6 +45,7 @@ private:
     std::optional<std::string> gameName_;
     std::optional<std::string> gameServerAddress_;
     std::atomic<bool> isAdmin_{false};
+    std::atomic<std::uint64_t> loginCount_{0};
 };
 
 }  // namespace tarvendo

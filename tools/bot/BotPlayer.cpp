@@ -25,14 +25,23 @@ std::optional<std::string> BotPlayer::login(const Address& server, bool asAdmin,
     if (!clientServer_) {
         return name_ + ": the client server is not listening";
     }
-    if (!line_.connect(server)) {
-        return name_ + ": cannot connect to " + server.address + ":" + std::to_string(server.port);
+    server_ = server;
+    asAdmin_ = asAdmin;
+    gameName_ = gameName;
+    return logIn();
+}
+
+std::optional<std::string> BotPlayer::logIn() {
+    if (!line_.connect(server_)) {
+        return name_ + ": cannot connect to " + server_.address + ":" +
+               std::to_string(server_.port);
     }
     const Json body{{"player_name", name_},
-                    {"game_name", gameName},
+                    {"game_name", gameName_},
                     {"client_server_port", clientServer_->port()}};
+    const bool again = logins_.fetch_add(1) > 0;
     const std::optional<Answer> answer =
-        line_.send(asAdmin ? RequestCode::loginAdmin : RequestCode::loginPlayer, body);
+        line_.send(asAdmin_ ? RequestCode::loginAdmin : RequestCode::loginPlayer, body);
     if (!answer) {
         return name_ + ": no answer to the login";
     }
@@ -41,14 +50,58 @@ std::optional<std::string> BotPlayer::login(const Address& server, bool asAdmin,
                answer->info.value_or("");
     }
     const std::optional<Json> players = ToolBox::fromJsonObject(answer->data);
-    playersInGame_.fetch_add(players && players->is_array() ? static_cast<int>(players->size())
-                                                            : 1);
+    const int count = players && players->is_array() ? static_cast<int>(players->size()) : 1;
+    // Pushes may overtake the first answer; after a comeback it lists everyone.
+    again ? playersInGame_.store(count) : static_cast<void>(playersInGame_.fetch_add(count));
     line_.setToken(answer->token);
     loggedIn_.store(true);
     return std::nullopt;
 }
 
+void BotPlayer::keepOwnCard(const Request& push) {
+    const std::optional<Json> body = ToolBox::fromJsonObject(push.data);
+    if (body && body->is_object() && body->value("player_name", "") == name_) {
+        voter_.cardKept();
+    }
+}
+
+void BotPlayer::pushConnectionEnded(std::uint64_t login) {
+    std::unique_lock lock(rejoinMutex_);
+    if (left_ || rejoinRunning_ || login != logins_.load() || !loggedIn_.load()) {
+        return;
+    }
+    rejoinRunning_ = true;
+    std::thread finished = std::move(rejoining_);
+    rejoining_ = std::thread([this] { rejoin(); });
+    lock.unlock();
+    if (finished.joinable()) {
+        finished.join();  // an earlier comeback, over by now
+    }
+}
+
+void BotPlayer::rejoin() {
+    constexpr std::chrono::milliseconds kPause{500};
+    std::unique_lock lock(rejoinMutex_);
+    while (!leaving_.wait_for(lock, kPause, [this] { return left_; })) {
+        lock.unlock();
+        const bool back = !logIn();
+        lock.lock();
+        if (back) {
+            break;
+        }
+    }
+    rejoinRunning_ = false;
+}
+
 void BotPlayer::leave() {
+    {
+        const std::lock_guard lock(rejoinMutex_);
+        left_ = true;
+    }
+    leaving_.notify_all();
+    if (rejoining_.joinable()) {
+        rejoining_.join();
+    }
     voter_.stop();  // no vote may follow the logout
     if (loggedIn_.exchange(false)) {
         line_.send(RequestCode::logout);
@@ -67,8 +120,14 @@ void BotPlayer::received(const Request& push) {
         case RequestCode::playerRemoved:
             playersInGame_.fetch_sub(1);
             break;
+        case RequestCode::initNewDeal:
+            voter_.newDeal();
+            break;
         case RequestCode::play:
             voter_.playStarted();
+            break;
+        case RequestCode::cardElected:
+            keepOwnCard(push);
             break;
         default:
             break;

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "bot/BotOptions.h"
 #include "bot/PushTally.h"
@@ -34,6 +37,11 @@ public:
 
     // A push with this player's token; called on the push connection's thread.
     void received(const Request& push);
+    // The push connection made during that login ended: the game server went
+    // away, so the player logs in again with its token until it is back.
+    void pushConnectionEnded(std::uint64_t login);
+    // Counts the logins begun.
+    std::uint64_t loginCount() const { return logins_.load(); }
 
     const std::string& name() const { return name_; }
     RequestLine& line() { return line_; }
@@ -43,7 +51,22 @@ public:
     int playersInGame() const { return playersInGame_.load(); }
 
 private:
+    // The login with the current token, if any; why not, or absent.
+    std::optional<std::string> logIn();
+    void keepOwnCard(const Request& push);
+    void rejoin();
+
     const std::string name_;
+    // Set by login(), before any push connection can end.
+    Address server_;
+    bool asAdmin_ = false;
+    std::string gameName_;
+    std::atomic<std::uint64_t> logins_{0};
+    std::mutex rejoinMutex_;  // guards the fields below
+    std::condition_variable leaving_;
+    bool left_ = false;
+    bool rejoinRunning_ = false;
+    std::thread rejoining_;
     RequestLine line_;
     PushTally tally_;
     Voter voter_;

@@ -17,10 +17,16 @@ std::shared_ptr<ServerThread> PushListener::serverThread(std::shared_ptr<Socket>
     return std::make_shared<PushReader>(std::move(socket), player_);
 }
 
+PushReader::PushReader(std::shared_ptr<Socket> socket, BotPlayer& player)
+    : ServerThread(std::move(socket)), player_(player), login_(player.loginCount()) {}
+
 void PushReader::run() {
     while (!shouldClose()) {
         const std::optional<ByteBuffer> payload = readFrame(socket());
         if (!payload) {
+            if (!shouldClose()) {
+                player_.pushConnectionEnded(login_);
+            }
             return;
         }
         handle(*payload);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "transport/Server.h"
@@ -23,14 +24,14 @@ private:
 // hands the player those meant for it.
 class PushReader : public ServerThread {
 public:
-    PushReader(std::shared_ptr<Socket> socket, BotPlayer& player)
-        : ServerThread(std::move(socket)), player_(player) {}
+    PushReader(std::shared_ptr<Socket> socket, BotPlayer& player);
     void run() override;
 
 private:
     void handle(const ByteBuffer& payload);
 
     BotPlayer& player_;
+    const std::uint64_t login_;  // the login during which the game server connected
 };
 
 }  // namespace tarvendo::bot

@@ -11,9 +11,8 @@ bool RequestLine::connect(const Address& server) {
 }
 
 std::optional<Answer> RequestLine::send(RequestCode code, const std::optional<Json>& body) {
-    const bool login = code == RequestCode::loginAdmin || code == RequestCode::loginPlayer;
-    Request request{code, login ? std::nullopt : waitForToken(std::chrono::milliseconds{0}),
-                    std::nullopt, body ? ToolBox::toJsonObject(body) : std::nullopt};
+    Request request{code, waitForToken(std::chrono::milliseconds{0}), std::nullopt,
+                    body ? ToolBox::toJsonObject(body) : std::nullopt};
     const std::lock_guard lock(exchangeMutex_);
     if (!socket_) {
         return std::nullopt;

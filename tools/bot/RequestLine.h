@@ -19,7 +19,8 @@ namespace tarvendo::bot {
 class RequestLine {
 public:
     bool connect(const Address& server);
-    // One exchange; the token is added to every request but a login.
+    // One exchange with the token, once there is one: a login that carries it
+    // takes the seat back after a loss.
     std::optional<Answer> send(RequestCode code, const std::optional<Json>& body = std::nullopt);
     void close();
 

@@ -33,6 +33,16 @@ void Voter::playStarted() {
     wake_.notify_one();
 }
 
+void Voter::newDeal() {
+    const std::lock_guard lock(mutex_);
+    elected_ = false;
+}
+
+void Voter::cardKept() {
+    const std::lock_guard lock(mutex_);
+    elected_ = true;
+}
+
 void Voter::stop() {
     {
         const std::lock_guard lock(mutex_);
@@ -57,13 +67,18 @@ void Voter::run() {
 
 bool Voter::waitForTurn() {
     std::unique_lock lock(mutex_);
-    wake_.wait(lock, [this] { return stopping_ || pendingPlays_ > 0; });
-    // Like a person, think before electing; a stop cuts the thinking short.
-    if (wake_.wait_for(lock, think_, [this] { return stopping_; })) {
-        return false;
+    while (true) {
+        wake_.wait(lock, [this] { return stopping_ || pendingPlays_ > 0; });
+        // Like a person, think before electing; a stop cuts the thinking short.
+        if (wake_.wait_for(lock, think_, [this] { return stopping_; })) {
+            return false;
+        }
+        pendingPlays_ = 0;  // several plays in a row still get one vote
+        if (!elected_) {
+            elected_ = true;  // one card a deal; a kept one counts
+            return true;
+        }
     }
-    pendingPlays_ = 0;  // several plays in a row still get one vote
-    return true;
 }
 
 void Voter::elect() {

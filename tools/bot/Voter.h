@@ -20,8 +20,8 @@ struct VoteCounts {
     VoteCounts& operator+=(const VoteCounts& other);
 };
 
-// Elects a card after each play push, once the think time has passed, on a
-// thread of its own so the push connection is never held up.
+// Elects one card a deal after its play push, once the think time has passed,
+// on a thread of its own so the push connection is never held up.
 class Voter {
 public:
     Voter(RequestLine& line, std::string playerName, std::optional<std::string> fixedSymbol,
@@ -33,6 +33,11 @@ public:
     void start();
     // A play push came in; called from the push connection's thread.
     void playStarted();
+    // A new deal: no card elected in it yet.
+    void newDeal();
+    // The game server holds a card of this player for the deal (a comeback):
+    // no second vote.
+    void cardKept();
     void stop();
     VoteCounts counts() const;
 
@@ -51,6 +56,7 @@ private:
     mutable std::mutex mutex_;                     // guards everything below
     std::condition_variable wake_;
     int pendingPlays_ = 0;
+    bool elected_ = false;  // in the current deal
     bool stopping_ = false;
     VoteCounts counts_;
     std::thread thread_;

@@ -8,6 +8,7 @@
 
 #include "client/app/ConnectionStatus.h"
 #include "client/app/MainWindow.h"
+#include "client/app/Reconnector.h"
 #include "client/login/LoginWindowController.h"
 #include "client/qt/ElidedLabel.h"
 #include "client/qt/Text.h"
@@ -62,8 +63,10 @@ void AppDelegate::applicationWillFinishLaunching() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+    reconnector_ =
+        std::make_unique<Reconnector>(session_, window_->connectionStatus(), window_.get());
     session_.connection().setWatcher(
-        std::make_shared<ConnectionStatus>(window_->connectionStatus()));
+        std::make_shared<ConnectionStatus>([this] { reconnector_->connectionLost(); }));
     startClientServer();
     updateDealTitle("");
     registerObservers();
@@ -111,6 +114,9 @@ void AppDelegate::startLoginProcess() {
 void AppDelegate::userLoggedIn() {
     if (loginWindowController_) {
         loginWindowController_->hide();
+        if (const auto& login = loginWindowController_->lastLogin()) {
+            reconnector_->watch(*login);
+        }
     }
     window_->show();
     window_->raise();
@@ -157,6 +163,9 @@ void AppDelegate::applicationShouldTerminate() {
 }
 
 void AppDelegate::terminationSequence() {
+    if (reconnector_) {
+        reconnector_->stop();
+    }
     const Request logout{RequestCode::logout, session_.shared().token(), std::nullopt,
                          std::nullopt};
     if (const std::optional<Answer> answer =

@@ -20,6 +20,7 @@ class ServingThread;
 namespace tarvendo::client {
 
 class LoginWindowController;
+class Reconnector;
 class MainWindow;
 
 struct AppOptions {
@@ -65,6 +66,7 @@ private:
     ClientSession session_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<LoginWindowController> loginWindowController_;
+    std::unique_ptr<Reconnector> reconnector_;
     std::shared_ptr<ServerDelegate> serverDelegate_;
     std::unique_ptr<ServingThread> clientServer_;
     bool terminating_ = false;

@@ -1,11 +1,9 @@
 #include "client/app/ConnectionStatus.h"
 
+#include <QCursor>
 #include <QGuiApplication>
-#include <QLabel>
 
 namespace tarvendo::client {
-
-ConnectionStatus::ConnectionStatus(QLabel* statusLine) : statusLine_(statusLine) {}
 
 void ConnectionStatus::exchangeStarted() {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -16,15 +14,8 @@ void ConnectionStatus::exchangeStarted() {
 
 void ConnectionStatus::exchangeEnded(ExchangeEnd end) {
     QGuiApplication::restoreOverrideCursor();
-    if (!statusLine_) {
-        return;
-    }
-    if (end == ExchangeEnd::connectionLost) {
-        statusLine_->setText(kLostText);
-        statusLine_->show();
-    } else if (end == ExchangeEnd::answered) {
-        statusLine_->clear();
-        statusLine_->hide();
+    if (end == ExchangeEnd::connectionLost && onLost_) {
+        onLost_();
     }
 }
 

@@ -1,27 +1,22 @@
 #pragma once
 
-#include <QPointer>
+#include <functional>
 
 #include "protocol/GameServerConnection.h"
 
-class QLabel;
-
 namespace tarvendo::client {
 
-// Shows the user what the exchanges with the game server do: a busy cursor
-// while one runs, and a status line once the connection has been lost.
+// Shows the user that an exchange with the game server runs (a busy cursor)
+// and reports an exchange that found the connection lost.
 class ConnectionStatus : public ExchangeWatcher {
 public:
-    explicit ConnectionStatus(QLabel* statusLine);
+    explicit ConnectionStatus(std::function<void()> onLost) : onLost_(std::move(onLost)) {}
 
     void exchangeStarted() override;
     void exchangeEnded(ExchangeEnd end) override;
 
-    static constexpr const char* kLostText =
-        "Connection to the game server lost. Quit and log in again when it is back.";
-
 private:
-    QPointer<QLabel> statusLine_;
+    std::function<void()> onLost_;
 };
 
 }  // namespace tarvendo::client

@@ -9,8 +9,9 @@
 
 namespace tarvendo::client {
 
-LoginOutcome LoginExchange::login(const Address& server, RequestCode code, const LoginForm& form) {
-    if (!session_.connection().connect(server)) {
+LoginOutcome LoginExchange::login(const Address& server, RequestCode code, const LoginForm& form,
+                                  std::chrono::milliseconds timeout) {
+    if (!session_.connection().connect(server, timeout)) {
         return LoginOutcome::cantConnect;
     }
     storeServerAddress(qText(server.address));
@@ -22,13 +23,18 @@ LoginOutcome LoginExchange::login(const Address& server, RequestCode code, const
         return LoginOutcome::refused;
     }
     session_.shared().setGameServerAddress(session_.connection().socket().address());
+    session_.shared().beginLogin();
     // Pushes that beat the answer wait for its token.
     session_.pushGate().hold();
-    const std::optional<Answer> answer =
-        session_.connection().exchange(Request{code, std::nullopt, std::nullopt, data});
+    const std::optional<Answer> answer = session_.connection().exchange(
+        Request{code, form.resumeToken, std::nullopt, data}, timeout);
     const LoginOutcome outcome = answer ? outcomeOf(*answer) : LoginOutcome::noAnswer;
     if (outcome == LoginOutcome::loggedIn) {
+        if (form.resumeToken) {
+            session_.center().post(Event::loginRenewed);
+        }
         acceptLogin(*answer);
+        lastLogin_ = LoginRecord{server, code, form};
         session_.pushGate().release(session_.pushReceiver());
     } else {
         session_.pushGate().drop();
@@ -46,6 +52,8 @@ LoginOutcome LoginExchange::outcomeOf(const Answer& answer) {
             return LoginOutcome::adminAlreadyLoggedIn;
         case AnswerMessage::userNameAlreadyInUse:
             return LoginOutcome::userNameAlreadyInUse;
+        case AnswerMessage::invalidToken:
+            return LoginOutcome::tokenRefused;
         default:
             return LoginOutcome::refused;
     }

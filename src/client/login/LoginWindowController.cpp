@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "client/ClientSession.h"
+#include "client/login/LoginAlert.h"
 #include "client/login/Settings.h"
 #include "client/qt/Alert.h"
 #include "client/qt/CharacterLimit.h"
@@ -271,31 +272,16 @@ void LoginWindowController::okDidClick() {
 }
 
 LoginForm LoginWindowController::form() const {
-    return LoginForm{trimmed(ui_->userName), trimmed(ui_->gameName), clientServerPort_};
+    return LoginForm{trimmed(ui_->userName), trimmed(ui_->gameName), clientServerPort_,
+                     std::nullopt};
 }
 
 bool LoginWindowController::connectToServer(const Address& address, RequestCode requestCode) {
-    switch (loginExchange_.login(address, requestCode, form())) {
-        case LoginOutcome::loggedIn:
-            return true;
-        case LoginOutcome::cantConnect:
-            showAlert(this, "Can't connect to the server.",
-                      "Correct server data and try again, or exit");
-            return false;
-        case LoginOutcome::adminNotLoggedIn:
-            showAlert(this, "Can't start the game.", "No admin for the game.");
-            return false;
-        case LoginOutcome::adminAlreadyLoggedIn:
-            showAlert(this, "Can't login the admin.", "Admin is logged in already.");
-            return false;
-        case LoginOutcome::userNameAlreadyInUse:
-            showAlert(this, "Can't login with this name.", "This name is already in use.");
-            return false;
-        case LoginOutcome::noAnswer:
-        case LoginOutcome::refused:
-            return false;
+    const LoginOutcome outcome = loginExchange_.login(address, requestCode, form());
+    if (const std::optional<LoginAlert> alert = loginAlertFor(outcome)) {
+        showAlert(this, alert->message, alert->informative);
     }
-    return false;
+    return outcome == LoginOutcome::loggedIn;
 }
 
 void LoginWindowController::cancelDidClick() {

@@ -36,6 +36,8 @@ public:
                           QWidget* parent = nullptr);
     ~LoginWindowController() override;
 
+    const std::optional<LoginRecord>& lastLogin() const { return loginExchange_.lastLogin(); }
+
     void okDidClick();
     void cancelDidClick();
 

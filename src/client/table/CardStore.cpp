@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 #include "client/ClientSession.h"
 #include "client/qt/Text.h"
 #include "protocol/DeckSymbols.h"
@@ -96,6 +98,18 @@ void CardStore::timeout() {
     } else {
         printLine("Error in card election: " + answer->description());
     }
+}
+
+void CardStore::keepElected(const QString& symbol) {
+    const auto card = std::find_if(store_.begin(), store_.end(),
+                                   [&](const Card& each) { return each.symbol() == symbol; });
+    if (card == store_.end()) {
+        return;
+    }
+    unselect();
+    card->setSelected(true);
+    selected_ = static_cast<std::size_t>(card - store_.begin());
+    canChange_ = false;
 }
 
 void CardStore::reset() {

@@ -41,6 +41,9 @@ public:
     void timeout();
     // Ready for a new deal: no selection, no pending election, not locked.
     void reset();
+    // The game server holds this card as the player's (after a comeback, or
+    // an election that came back): selected and locked, as after an election.
+    void keepElected(const QString& symbol);
     // One image per card, in deck order, resized by the factor.
     std::vector<QImage> scaled(double factor);
 

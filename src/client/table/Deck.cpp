@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "client/ClientSession.h"
+#include "client/qt/Text.h"
 #include "client/table/DeckLayout.h"
 #include "client/table/ImageScaling.h"
 #include "client/table/Texture.h"
@@ -13,6 +14,7 @@ namespace tarvendo::client {
 Deck::Deck(ClientSession& session, QWidget* parent)
     : QWidget(parent),
       cardStore_(session.cardStore()),
+      shared_(session.shared()),
       sound_(QStringLiteral("qrc:/sounds/cards_dealt.wav")),
       observers_(session.center()) {
     registerObservers();
@@ -34,11 +36,25 @@ void Deck::registerObservers() {
         QMetaObject::invokeMethod(
             this, [this] { playDidStart(); }, Qt::QueuedConnection);
     });
+    observers_.registerEvent(Event::cardElected, [this](const Notification& posted) {
+        const auto name = posted.userInfo.get<std::string>("player_name");
+        const auto symbol = posted.userInfo.get<std::string>("symbol");
+        if (name && symbol && name == shared_.playerName()) {
+            QMetaObject::invokeMethod(
+                this, [this, symbol = qText(*symbol)] { ownCardDidCome(symbol); },
+                Qt::QueuedConnection);
+        }
+    });
 }
 
 void Deck::newDealDidStart() {
     cardStore_.reset();
     canDrawCards_ = false;
+    update();
+}
+
+void Deck::ownCardDidCome(const QString& symbol) {
+    cardStore_.keepElected(symbol);
     update();
 }
 

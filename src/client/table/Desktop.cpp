@@ -63,6 +63,12 @@ void Desktop::registerObservers() {
         return true;
     });
     observe(Event::cardElected, [this](const UserInfo& info) { return storeElectedCard(info); });
+    // The players come again from the new login's answer.
+    observe(Event::loginRenewed, [this](const UserInfo&) {
+        opened_ = false;
+        playerStore_.clear();
+        return true;
+    });
 }
 
 bool Desktop::addPlayer(const UserInfo& info) {
