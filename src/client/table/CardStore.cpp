@@ -41,21 +41,33 @@ CardStore::CardStore(ClientSession& session, std::chrono::milliseconds electionD
 CardStore::~CardStore() = default;
 
 void CardStore::selectIfNeeded(QPointF point) {
-    if (!canChange_) {
+    if (const std::optional<std::size_t> position = positionAt(point)) {
+        selectAt(*position);
+    }
+}
+
+void CardStore::selectAt(std::size_t position) {
+    if (!canChange_ || position >= store_.size()) {
         return;
     }
-    if (selected_ && store_[*selected_].visibleRect()) {
-        if (hits(store_[*selected_].visibleRect(), point)) {
+    // While a card is selected only that card answers: the player takes it
+    // back before picking another.
+    if (selected_) {
+        if (*selected_ == position) {
             unselect();
         }
         return;
     }
+    select(position);
+}
+
+std::optional<std::size_t> CardStore::positionAt(QPointF point) const {
     for (std::size_t position = 0; position < store_.size(); ++position) {
         if (hits(store_[position].visibleRect(), point)) {
-            select(position);
-            return;
+            return position;
         }
     }
+    return std::nullopt;
 }
 
 void CardStore::select(std::size_t position) {

@@ -36,6 +36,10 @@ public:
     // election timer. Pending: a click on the selected card un-selects it and
     // cancels the timer; other clicks change nothing. Locked: nothing.
     void selectIfNeeded(QPointF point);
+    // The same for the card at the position, as the keyboard picks it.
+    void selectAt(std::size_t position);
+    // The card whose visible rectangle holds the point.
+    std::optional<std::size_t> positionAt(QPointF point) const;
     // The election: sends the selected card's symbol, then locks the deck
     // whatever the answer.
     void timeout();
