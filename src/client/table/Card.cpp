@@ -48,11 +48,13 @@ QColor Card::borderColor() const {
     return symbolColor();
 }
 
-QImage Card::image() const {
-    QImage image(kSize, QImage::Format_ARGB32_Premultiplied);
+QImage Card::image(double resolution) const {
+    const QSize pixels = (QSizeF(kSize) * resolution).toSize();
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(double(pixels.width()) / kSize.width(), double(pixels.height()) / kSize.height());
 
     const QRectF face =
         QRectF(QPointF(0, 0), kSize).adjusted(kFaceInset, kFaceInset, -kFaceInset, -kFaceInset);

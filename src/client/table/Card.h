@@ -32,8 +32,9 @@ public:
     const std::optional<QRectF>& visibleRect() const { return visibleRect_; }
     void setVisibleRect(const QRectF& rect) { visibleRect_ = rect; }
 
-    // A new 200 x 260 image on a transparent background.
-    QImage image() const;
+    // A new 200 x 260 image on a transparent background; at a resolution
+    // above 1 the same card drawn that many times larger, sharp.
+    QImage image(double resolution = 1) const;
 
 private:
     QColor symbolColor() const;

@@ -3,6 +3,8 @@
 #include <QHashFunctions>
 #include <QtMath>
 
+#include <algorithm>
+
 #include "client/table/ImageScaling.h"
 
 namespace tarvendo::client {
@@ -19,15 +21,26 @@ CardImageCache::Key keyOf(const Card& card, double factor, QPointF fraction = {}
 
 CardImageCache::CardImageCache(qsizetype budgetKiB) : images_(budgetKiB) {}
 
-CardImageCache::Placed CardImageCache::fittedInto(const Card& card, const QRectF& box) {
-    const QPoint topLeft(qFloor(box.x()), qFloor(box.y()));
-    const QPointF fraction = box.topLeft() - QPointF(topLeft);
-    return {topLeft, kept(keyOf(card, 0, fraction, box.size()),
-                          [&] { return shiftedBy(scaledTo(card.image(), box.size()), fraction); })};
+CardImageCache::Placed CardImageCache::fittedInto(const Card& card, const QRectF& box,
+                                                  double pixelRatio) {
+    const QRectF pixels(box.topLeft() * pixelRatio, box.size() * pixelRatio);
+    const QPoint topLeft(qFloor(pixels.x()), qFloor(pixels.y()));
+    const QPointF fraction = pixels.topLeft() - QPointF(topLeft);
+    const double fit =
+        std::min(pixels.width() / Card::kSize.width(), pixels.height() / Card::kSize.height());
+    QImage image = kept(keyOf(card, 0, fraction, pixels.size()), [&] {
+        const QImage drawn = card.image(std::max(1.0, fit));
+        return shiftedBy(scaledTo(drawn, pixels.size()), fraction);
+    });
+    image.setDevicePixelRatio(pixelRatio);
+    return {QPointF(topLeft) / pixelRatio, image};
 }
 
 QImage CardImageCache::scaledBy(const Card& card, double factor) {
-    return kept(keyOf(card, factor), [&] { return scaled(card.image(), factor); });
+    return kept(keyOf(card, factor), [&] {
+        return isScaleFactor(factor) && factor > 1 ? card.image(factor)
+                                                   : scaled(card.image(), factor);
+    });
 }
 
 QImage CardImageCache::kept(const Key& key, const std::function<QImage()>& draw) {

@@ -20,18 +20,22 @@ class CardImageCache {
 public:
     static constexpr qsizetype kDefaultBudgetKiB = qsizetype{8} * 1024;
 
-    // An image to draw unscaled with its top left corner at a whole pixel.
+    // An image to draw unscaled with its top left corner at a whole device
+    // pixel; its device pixel ratio is the one asked for.
     struct Placed {
-        QPoint topLeft;
+        QPointF topLeft;
         QImage image;
     };
 
     explicit CardImageCache(qsizetype budgetKiB = kDefaultBudgetKiB);
 
     // The same pixels as scaledTo(card.image(), box.size()) drawn by a smooth
-    // painter at the box's top left corner, which may lie between pixels.
-    Placed fittedInto(const Card& card, const QRectF& box);
-    // What scaled(card.image(), factor) gives.
+    // painter at the box's top left corner, which may lie between pixels; on
+    // a screen of that device pixel ratio, and never enlarged from a smaller
+    // drawing.
+    Placed fittedInto(const Card& card, const QRectF& box, double pixelRatio = 1);
+    // What scaled(card.image(), factor) gives, or above 1 the card drawn at
+    // that size.
     QImage scaledBy(const Card& card, double factor);
     // The memory the kept images take.
     qsizetype keptKiB() const { return images_.totalCost(); }

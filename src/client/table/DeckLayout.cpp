@@ -12,12 +12,13 @@ constexpr double kRaise = 0.15;    // of a card's height
 
 }  // namespace
 
-DeckLayout DeckLayout::forBounds(const QRectF& bounds, std::size_t cardCount) {
-    const double available = bounds.width() - 2 * kHorizontalMargin;
+DeckLayout DeckLayout::forBounds(const QRectF& bounds, std::size_t cardCount, double scale) {
+    const double margin = kHorizontalMargin * scale;
+    const double available = bounds.width() - 2 * margin;
     const double perCard = available / double(cardCount);
     const double naturalWidth = Card::kSize.width();
     DeckLayout layout;
-    layout.factor = perCard < naturalWidth ? perCard / naturalWidth : 1;
+    layout.factor = perCard < naturalWidth * scale ? perCard / naturalWidth : scale;
     // The images keep their natural size where the factor cannot scale them.
     const double applied = isScaleFactor(layout.factor) ? layout.factor : 1;
     layout.cardWidth = naturalWidth * applied;
@@ -25,8 +26,7 @@ DeckLayout DeckLayout::forBounds(const QRectF& bounds, std::size_t cardCount) {
     layout.step = kOverlap * layout.cardWidth;
     layout.restingTop = bounds.y() + (bounds.height() - (1 + kRaise) * layout.cardHeight) * 0.5;
     layout.raisedTop = layout.restingTop - kRaise * layout.cardHeight;
-    layout.firstLeft =
-        bounds.x() + kHorizontalMargin + (available - double(cardCount) * layout.step) * 0.5;
+    layout.firstLeft = bounds.x() + margin + (available - double(cardCount) * layout.step) * 0.5;
     return layout;
 }
 

@@ -7,7 +7,9 @@
 namespace tarvendo::client {
 
 // Where the deck view puts its cards: one row, each card covering the right
-// 15 % of the one before, centred in the view and never larger than 200 x 260.
+// 15 % of the one before, centred in the view and never larger than 200 x 260
+// times the scale (1 at the window's default size, up to 2), which also
+// widens the margins.
 struct DeckLayout {
     static constexpr double kHorizontalMargin = 10;
 
@@ -19,7 +21,7 @@ struct DeckLayout {
     double raisedTop = 0;  // a selected card sticks out by 15 % of its height
     double firstLeft = 0;
 
-    static DeckLayout forBounds(const QRectF& bounds, std::size_t cardCount);
+    static DeckLayout forBounds(const QRectF& bounds, std::size_t cardCount, double scale = 1);
 
     // Where the card at the position is drawn.
     QRectF cardRect(std::size_t position, bool selected) const;
