@@ -60,6 +60,7 @@ void AppDelegate::applicationWillFinishLaunching() {
     window_->setGeometry(pixels((size.width() - width) * kCentringFactor),
                          pixels((size.height() - height) * kCentringFactor), pixels(width),
                          pixels(height));
+    window_->setDefaultSize(window_->size());
 }
 
 void AppDelegate::applicationDidFinishLaunching() {

@@ -1,6 +1,6 @@
 #include "client/login/Settings.h"
 
-#include <QSettings>
+#include "client/qt/UserDefaults.h"
 
 namespace tarvendo::client {
 
@@ -8,19 +8,14 @@ namespace {
 
 constexpr auto kServerAddressKey = "serverAddress";
 
-constexpr auto kOrganisation = "Tarvendo";
-constexpr auto kApplication = "Tarvendo Base";
-
 }  // namespace
 
 QString storedServerAddress() {
-    const QSettings userDefaults(kOrganisation, kApplication);
-    return userDefaults.value(kServerAddressKey).toString();
+    return userDefault(kServerAddressKey).toString();
 }
 
 void storeServerAddress(const QString& address) {
-    QSettings userDefaults(kOrganisation, kApplication);
-    userDefaults.setValue(kServerAddressKey, address);
+    setUserDefault(kServerAddressKey, address);
 }
 
 }  // namespace tarvendo::client

@@ -4,7 +4,7 @@
 
 namespace tarvendo::client {
 
-// The one persistent setting: the last game server address used.
+// The last game server address used.
 QString storedServerAddress();
 void storeServerAddress(const QString& address);
 

@@ -1,5 +1,6 @@
 #include "client/table/Deck.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -8,8 +9,24 @@
 #include "client/table/DeckLayout.h"
 #include "client/table/ImageScaling.h"
 #include "client/table/Texture.h"
+#include "protocol/DeckSymbols.h"
 
 namespace tarvendo::client {
+
+namespace {
+
+constexpr double kRingWidth = 3;
+constexpr double kRingInset = 2;  // inside the card's image, at its natural size
+
+// The deck card a key types: its symbol where a key has one, "h" for ½.
+std::optional<std::size_t> typedCard(const QString& text) {
+    if (text.compare(QStringLiteral("h"), Qt::CaseInsensitive) == 0) {
+        return deckPosition("½");
+    }
+    return text.isEmpty() ? std::nullopt : deckPosition(utf8Text(text));
+}
+
+}  // namespace
 
 Deck::Deck(ClientSession& session, QWidget* parent)
     : QWidget(parent),
@@ -17,6 +34,8 @@ Deck::Deck(ClientSession& session, QWidget* parent)
       shared_(session.shared()),
       sound_(QStringLiteral("qrc:/sounds/cards_dealt.wav")),
       observers_(session.center()) {
+    setFocusPolicy(Qt::StrongFocus);
+    installAccessibleItems();
     registerObservers();
 }
 
@@ -48,20 +67,50 @@ void Deck::registerObservers() {
 }
 
 void Deck::newDealDidStart() {
-    cardStore_.reset();
+    changeSelection([this] { cardStore_.reset(); });
     canDrawCards_ = false;
-    update();
+    focusPosition_ = 0;
 }
 
 void Deck::ownCardDidCome(const QString& symbol) {
-    cardStore_.keepElected(symbol);
-    update();
+    changeSelection([&] { cardStore_.keepElected(symbol); });
 }
 
 void Deck::playDidStart() {
     canDrawCards_ = true;
     update();
     sound_.play();
+    // The keyboard picks a card from here on, as the mouse does.
+    setFocus(Qt::OtherFocusReason);
+}
+
+void Deck::setScale(double scale) {
+    scale_ = scale;
+    update();
+}
+
+void Deck::changeSelection(const std::function<void()>& change) {
+    const std::optional<std::size_t> before = cardStore_.selectedPosition();
+    const bool couldChange = cardStore_.canChange();
+    change();
+    const std::optional<std::size_t> after = cardStore_.selectedPosition();
+    if (before != after || couldChange != cardStore_.canChange()) {
+        QAccessible::State changed;
+        changed.selected = true;
+        changed.checked = true;
+        for (const std::optional<std::size_t>& position : {before, after}) {
+            if (position) {
+                announceItemState(this, int(*position), changed);
+            }
+        }
+    }
+    update();
+}
+
+void Deck::moveFocusTo(std::size_t position) {
+    focusPosition_ = position;
+    announceItem(this, int(position), QAccessible::Focus);
+    update();
 }
 
 void Deck::paintEvent(QPaintEvent*) {
@@ -74,8 +123,9 @@ void Deck::paintEvent(QPaintEvent*) {
 
 void Deck::drawCards(QPainter& painter) {
     const std::vector<Card>& cards = cardStore_.cards();
-    const DeckLayout layout = DeckLayout::forBounds(rect(), cards.size());
-    const std::vector<QImage> images = cardStore_.scaled(layout.factor);
+    const DeckLayout layout = DeckLayout::forBounds(rect(), cards.size(), scale_);
+    // Drawn at the screen's pixels, so they stay sharp on any display.
+    const std::vector<QImage> images = cardStore_.scaled(layout.factor * devicePixelRatioF());
     // Cards show only where the background under them is opaque.
     painter.setCompositionMode(QPainter::CompositionMode_SourceAtop);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -85,6 +135,21 @@ void Deck::drawCards(QPainter& painter) {
                           imageRect(images[position]));
         cardStore_.setVisibleRect(position, layout.visibleRect(position, selected));
     }
+    if (hasFocus()) {
+        drawFocusRing(painter, layout);
+    }
+}
+
+void Deck::drawFocusRing(QPainter& painter, const DeckLayout& layout) {
+    const bool selected = cardStore_.cards()[focusPosition_].isSelected();
+    const double inset = kRingInset * layout.factor;
+    const QRectF ring =
+        layout.cardRect(focusPosition_, selected).adjusted(inset, inset, -inset, -inset);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), kRingWidth));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(ring, Card::kRadius * layout.factor, Card::kRadius * layout.factor);
 }
 
 void Deck::mouseReleaseEvent(QMouseEvent* event) {
@@ -92,8 +157,91 @@ void Deck::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !canDrawCards_) {
         return;
     }
-    cardStore_.selectIfNeeded(event->position());
-    update();
+    const std::optional<std::size_t> position = cardStore_.positionAt(event->position());
+    if (position && cardStore_.canChange()) {
+        focusPosition_ = *position;
+    }
+    changeSelection([&] { cardStore_.selectIfNeeded(event->position()); });
+}
+
+void Deck::keyPressEvent(QKeyEvent* event) {
+    if (!canDrawCards_ || !handleKey(*event)) {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+bool Deck::handleKey(const QKeyEvent& event) {
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        return false;
+    }
+    const std::size_t last = cardStore_.cards().size() - 1;
+    const std::optional<std::size_t> selected = cardStore_.selectedPosition();
+    switch (event.key()) {
+        case Qt::Key_Left:
+            moveFocusTo(focusPosition_ > 0 ? focusPosition_ - 1 : 0);
+            return true;
+        case Qt::Key_Right:
+            moveFocusTo(std::min(focusPosition_ + 1, last));
+            return true;
+        case Qt::Key_Home:
+            moveFocusTo(0);
+            return true;
+        case Qt::Key_End:
+            moveFocusTo(last);
+            return true;
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            changeSelection([this] { cardStore_.selectAt(focusPosition_); });
+            return true;
+        case Qt::Key_Escape:
+            // Takes back a pending pick, as a second click on it does.
+            if (selected) {
+                changeSelection([&] { cardStore_.selectAt(*selected); });
+            }
+            return selected.has_value();
+        default:
+            break;
+    }
+    const std::optional<std::size_t> typed = typedCard(event.text());
+    if (typed && cardStore_.canChange()) {
+        moveFocusTo(*typed);
+        changeSelection([&] { cardStore_.selectAt(*typed); });
+    }
+    return typed.has_value();
+}
+
+int Deck::accessibleItemCount() const {
+    return int(cardStore_.cards().size());
+}
+
+QString Deck::accessibleItemName(int index) const {
+    const auto& cards = cardStore_.cards();
+    return index >= 0 && std::size_t(index) < cards.size()
+               ? QStringLiteral("Card ") + cards[std::size_t(index)].symbol()
+               : QString();
+}
+
+QRect Deck::accessibleItemRect(int index) const {
+    const auto& cards = cardStore_.cards();
+    const bool known = index >= 0 && std::size_t(index) < cards.size() && canDrawCards_;
+    const std::optional<QRectF>& rect =
+        known ? cards[std::size_t(index)].visibleRect() : std::nullopt;
+    return rect ? rect->toAlignedRect() : QRect();
+}
+
+QAccessible::State Deck::accessibleItemState(int index) const {
+    QAccessible::State state;
+    const auto position = std::size_t(index);
+    state.invisible = !canDrawCards_;
+    state.focusable = true;
+    state.focused = hasFocus() && position == focusPosition_;
+    state.selectable = cardStore_.canChange();
+    state.selected = cardStore_.selectedPosition() == position;
+    // The elected card is the selection of a locked deck.
+    state.checkable = true;
+    state.checked = state.selected && !cardStore_.canChange();
+    return state;
 }
 
 }  // namespace tarvendo::client

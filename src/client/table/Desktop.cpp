@@ -4,10 +4,12 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 #include "client/ClientSession.h"
 #include "client/qt/Text.h"
 #include "client/table/Texture.h"
+#include "protocol/DeckSymbols.h"
 
 namespace tarvendo::client {
 
@@ -21,85 +23,48 @@ int rowsFor(std::size_t playerCount) {
     return std::max(Desktop::kRows, rowsNeeded);
 }
 
+bool hasChosen(const std::string& symbol) {
+    return symbol != PlayerStore::kNotChosen;
+}
+
+QString seatName(const TableModel::Snapshot& table, std::size_t index) {
+    const auto& [name, symbol] = table.players[index];
+    QString state;
+    if (!table.opened) {
+        state = hasChosen(symbol) ? QStringLiteral("has chosen") : QStringLiteral("choosing");
+    } else {
+        state = isDeckSymbol(symbol) ? qText(symbol) : QStringLiteral("no card");
+    }
+    return qText(name) + QStringLiteral(", ") + state;
+}
+
 }  // namespace
 
 Desktop::Desktop(ClientSession& session, QWidget* parent)
     : QWidget(parent),
       nameFont_(uiFont(kNamePixelSize)),
-      playerStore_(session.center(), session.shared()),
-      observers_(session.center()) {
-    registerObservers();
+      table_(std::make_unique<TableModel>(session.center(), session.shared(), [this] {
+          QMetaObject::invokeMethod(
+              this, [this] { tableDidChange(); }, Qt::QueuedConnection);
+      })) {
+    installAccessibleItems();
 }
 
 Desktop::~Desktop() {
     // Before any member goes: a block may be running on a connection thread.
-    observers_.removeObservers();
+    table_.reset();
 }
 
-void Desktop::observe(Event event, std::function<bool(const UserInfo&)> change) {
-    observers_.registerEvent(event, [this, change = std::move(change)](const Notification& posted) {
-        if (change(posted.userInfo)) {
-            queueRedraw();
-        }
-    });
+void Desktop::tableDidChange() {
+    update();
+    announceChangedSeats();
+    emit tableChanged();
 }
 
-void Desktop::registerObservers() {
-    observe(Event::playerDidAdd, [this](const UserInfo& info) { return addPlayer(info); });
-    observe(Event::playerDidRemove, [this](const UserInfo& info) { return removePlayer(info); });
-    observe(Event::initNewDeal, [this](const UserInfo&) {
-        opened_ = false;
-        playerStore_.initNewDeal();
-        return true;
-    });
-    // Closes the cards without a redraw: they are closed already after the
-    // new deal that comes before play.
-    observe(Event::play, [this](const UserInfo&) {
-        opened_ = false;
-        return false;
-    });
-    observe(Event::openCards, [this](const UserInfo&) {
-        opened_ = true;
-        return true;
-    });
-    observe(Event::cardElected, [this](const UserInfo& info) { return storeElectedCard(info); });
-    // The players come again from the new login's answer.
-    observe(Event::loginRenewed, [this](const UserInfo&) {
-        opened_ = false;
-        playerStore_.clear();
-        return true;
-    });
-}
-
-bool Desktop::addPlayer(const UserInfo& info) {
-    const std::optional<std::string> name = info.get<std::string>("player_name");
-    if (name) {
-        playerStore_.add(*name, PlayerStore::kNotChosen);
-    }
-    return name.has_value();
-}
-
-bool Desktop::removePlayer(const UserInfo& info) {
-    const std::optional<std::string> name = info.get<std::string>("player_name");
-    if (name) {
-        playerStore_.remove(*name);
-    }
-    return name.has_value();
-}
-
-bool Desktop::storeElectedCard(const UserInfo& info) {
-    const std::optional<std::string> name = info.get<std::string>("player_name");
-    const std::optional<std::string> symbol = info.get<std::string>("symbol");
-    if (!name || !symbol) {
-        return false;
-    }
-    playerStore_.add(*name, *symbol);
-    return true;
-}
-
-void Desktop::queueRedraw() {
-    QMetaObject::invokeMethod(
-        this, [this] { update(); }, Qt::QueuedConnection);
+void Desktop::setScale(double scale) {
+    scale_ = scale;
+    nameFont_ = uiFont(int(std::lround(kNamePixelSize * scale)));
+    update();
 }
 
 std::vector<QRectF> Desktop::crissCross(int rows, int columns) const {
@@ -121,21 +86,17 @@ Card Desktop::shownCard(const std::string& symbol, bool opened) const {
     if (opened) {
         return Card(qText(symbol));
     }
-    const bool hasChosen = symbol != PlayerStore::kNotChosen;
     return {QString::fromLatin1(PlayerStore::kNotChosen),
-            hasChosen ? CardStatus::known : CardStatus::unknown};
+            hasChosen(symbol) ? CardStatus::known : CardStatus::unknown};
 }
 
-std::vector<Desktop::Seat> Desktop::seats() {
-    std::vector<std::string> names = playerStore_.allKeys();
-    // std::string compares its chars as unsigned: UTF-8 byte order.
-    std::sort(names.begin(), names.end());
-    const std::vector<QRectF> cells = crissCross(rowsFor(names.size()), kColumns);
-    const bool opened = opened_;
+std::vector<Desktop::Seat> Desktop::seats() const {
+    const TableModel::Snapshot table = this->table();
+    const std::vector<QRectF> cells = crissCross(rowsFor(table.players.size()), kColumns);
     std::vector<Seat> seats;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        // A player removed since allKeys() reads as the empty symbol.
-        seats.push_back({names[i], cells[i], shownCard(playerStore_.value(names[i]), opened)});
+    for (std::size_t i = 0; i < table.players.size(); ++i) {
+        const auto& [name, symbol] = table.players[i];
+        seats.push_back({name, cells[i], shownCard(symbol, table.opened)});
     }
     return seats;
 }
@@ -156,17 +117,56 @@ void Desktop::drawSeat(QPainter& painter, const Seat& seat, QPainter::Compositio
     const QFontMetricsF metrics(nameFont_, this);
     const double nameWidth = metrics.horizontalAdvance(name);
     const QPointF nameTopLeft(seat.cell.x() + (seat.cell.width() - nameWidth) * 0.5,
-                              seat.cell.y() + kNameTop);
+                              seat.cell.y() + kNameTop * scale_);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setFont(nameFont_);
     painter.setPen(Qt::black);
     painter.drawText(nameTopLeft + QPointF(0, metrics.ascent()), name);
 
-    const double cardTop = seat.cell.y() + metrics.height() + kNameGap;
+    const double cardTop = seat.cell.y() + metrics.height() + kNameGap * scale_;
     const QRectF cardBox(seat.cell.x(), cardTop, seat.cell.width(), seat.cell.bottom() - cardTop);
-    const CardImageCache::Placed card = cardImages_.fittedInto(seat.card, cardBox);
+    const CardImageCache::Placed card =
+        cardImages_.fittedInto(seat.card, cardBox, devicePixelRatioF());
     painter.setCompositionMode(cardMode);
     painter.drawImage(card.topLeft, card.image);
+}
+
+int Desktop::accessibleItemCount() const {
+    return int(table().players.size());
+}
+
+QString Desktop::accessibleItemName(int index) const {
+    const TableModel::Snapshot table = this->table();
+    const bool seated = index >= 0 && std::size_t(index) < table.players.size();
+    return seated ? seatName(table, std::size_t(index)) : QString();
+}
+
+QRect Desktop::accessibleItemRect(int index) const {
+    const std::vector<Seat> seats = this->seats();
+    return index >= 0 && std::size_t(index) < seats.size()
+               ? seats[std::size_t(index)].cell.toAlignedRect()
+               : QRect();
+}
+
+QAccessible::State Desktop::accessibleItemState(int) const {
+    QAccessible::State state;
+    state.readOnly = true;
+    return state;
+}
+
+void Desktop::announceChangedSeats() {
+    if (!isAnnouncing()) {
+        return;
+    }
+    const TableModel::Snapshot table = this->table();
+    announcedSeats_.resize(table.players.size());
+    for (std::size_t index = 0; index < table.players.size(); ++index) {
+        QString name = seatName(table, index);
+        if (name != announcedSeats_[index]) {
+            announcedSeats_[index] = std::move(name);
+            announceItem(this, int(index), QAccessible::NameChanged);
+        }
+    }
 }
 
 }  // namespace tarvendo::client

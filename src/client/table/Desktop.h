@@ -4,15 +4,14 @@
 #include <QPainter>
 #include <QWidget>
 
-#include <atomic>
-#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "client/table/AccessibleItems.h"
 #include "client/table/Card.h"
 #include "client/table/CardImageCache.h"
-#include "session/EventObserver.h"
-#include "session/PlayerStore.h"
+#include "client/table/TableModel.h"
 
 namespace tarvendo::client {
 
@@ -21,7 +20,9 @@ class ClientSession;
 // The table: every player's name with the card the player holds in the current
 // deal, face down until the cards are opened. Keeps its own record of the
 // players from the pushed events.
-class Desktop : public QWidget {
+class Desktop : public QWidget, public AccessibleItems {
+    Q_OBJECT
+
 public:
     static constexpr int kRows = 3;
     static constexpr int kColumns = 8;
@@ -42,31 +43,38 @@ public:
     std::vector<QRectF> crissCross(int rows, int columns) const;
     // Every player in ascending order of the name's UTF-8 bytes, so capitals
     // come first. Three rows of eight; more players add rows of eight.
-    std::vector<Seat> seats();
-    bool isOpened() const { return opened_; }
+    std::vector<Seat> seats() const;
+    bool isOpened() const { return table().opened; }
+    TableModel::Snapshot table() const { return table_->snapshot(); }
+    // Names grow with the window, from 1 at its default size up to 2.
+    void setScale(double scale);
+    QFont nameFont() const { return nameFont_; }
+
+    QAccessible::Role accessibleItemRole() const override { return QAccessible::StaticText; }
+    int accessibleItemCount() const override;
+    // "Anna, choosing", "Anna, has chosen"; once open "Anna, 5" or "Anna, no card".
+    QString accessibleItemName(int index) const override;
+    QRect accessibleItemRect(int index) const override;
+    QAccessible::State accessibleItemState(int index) const override;
+
+signals:
+    // On the main thread, after each change of the table.
+    void tableChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The change runs on the posting thread; a redraw follows if it reports
-    // that it changed something.
-    void observe(Event event, std::function<bool(const UserInfo&)> change);
-    void registerObservers();
-    bool addPlayer(const UserInfo& info);
-    bool removePlayer(const UserInfo& info);
-    bool storeElectedCard(const UserInfo& info);
-    void queueRedraw();
+    void tableDidChange();
+    void announceChangedSeats();
     Card shownCard(const std::string& symbol, bool opened) const;
     void drawSeat(QPainter& painter, const Seat& seat, QPainter::CompositionMode cardMode);
 
-    const QFont nameFont_;
+    QFont nameFont_;
+    double scale_ = 1;
     CardImageCache cardImages_;  // main thread only, like painting
-    PlayerStore playerStore_;
-    // Written on connection threads, read when drawing; each write is
-    // followed by a queued redraw.
-    std::atomic<bool> opened_{false};
-    EventObserver observers_;
+    std::vector<QString> announcedSeats_;
+    std::unique_ptr<TableModel> table_;  // its events run on connection threads
 };
 
 }  // namespace tarvendo::client

@@ -33,6 +33,10 @@ void MainView::userDidLogIn(bool isAdmin) {
     layOutChildren();
 }
 
+void MainView::setTableScale(double scale) {
+    workspace_->setScale(scale);
+}
+
 void MainView::resizeEvent(QResizeEvent*) {
     layOutChildren();
 }

@@ -19,6 +19,8 @@ public:
 
     ToolBar* toolBar() const { return toolBar_; }
     Workspace* workspace() const { return workspace_; }
+    // The table's cards and names for a window that many times its default size.
+    void setTableScale(double scale);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -17,6 +17,7 @@ SegmentedControl::SegmentedControl(const QStringList& labels, int segmentWidth, 
 
 void SegmentedControl::setSegmentEnabled(int index, bool enabled) {
     segment(index)->setEnabled(enabled);
+    emit segmentEnabledChanged(index, enabled);
 }
 
 bool SegmentedControl::isSegmentEnabled(int index) const {

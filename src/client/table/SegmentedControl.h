@@ -24,6 +24,7 @@ public:
 
 signals:
     void segmentSelected(int index);
+    void segmentEnabledChanged(int index, bool enabled);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -1,7 +1,10 @@
 #include "client/table/ToolBar.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -11,6 +14,7 @@
 #include "client/qt/Alert.h"
 #include "client/qt/RefusalText.h"
 #include "client/qt/Text.h"
+#include "client/table/AutoOpen.h"
 #include "client/table/SegmentedControl.h"
 #include "client/table/Texture.h"
 
@@ -20,6 +24,20 @@ namespace {
 
 // The Init segment's rectangle is the control's, less this at the bottom.
 constexpr int kPopoverAnchorInset = 7;
+constexpr int kCheckBoxMargin = 8;  // from the strip's right edge
+
+struct SegmentCommand {
+    const char* name;
+    const char* menuText;
+    const char* purpose;
+    QKeyCombination shortcut;
+};
+
+constexpr std::array<SegmentCommand, 3> kCommands{{
+    {"init", "&Init…", "Start a new deal", Qt::CTRL | Qt::Key_I},
+    {"play", "&Play", "Let the players choose", Qt::CTRL | Qt::Key_P},
+    {"open", "&Open", "Open the cards", Qt::CTRL | Qt::Key_O},
+}};
 
 }  // namespace
 
@@ -29,15 +47,17 @@ ToolBar::ToolBar(ClientSession& session, QWidget* parent)
       segmentedControl_(new SegmentedControl(
           {QStringLiteral("Init"), QStringLiteral("Play"), QStringLiteral("Open")}, kSegmentWidth,
           this)),
+      autoOpen_(new AutoOpen([this] { return segmentedControl_->isSegmentEnabled(openSegment); },
+                             [this] { openDidClick(); }, this)),
       observers_(session.center()) {
+    makeActions();
     segmentedControl_->setSegmentEnabled(playSegment, false);
     segmentedControl_->setSegmentEnabled(openSegment, false);
     connect(segmentedControl_, &SegmentedControl::segmentSelected, this,
             [this](int segment) { segmentDidSelect(segment); });
     observers_.registerEvent(Event::cardsReadyToOpen, [this](const Notification&) {
         QMetaObject::invokeMethod(
-            this, [this] { segmentedControl_->setSegmentEnabled(openSegment, true); },
-            Qt::QueuedConnection);
+            this, [this] { cardsDidBecomeReady(); }, Qt::QueuedConnection);
     });
     resize(10, 10);
     placeAlongTop();
@@ -49,6 +69,40 @@ ToolBar::~ToolBar() {
     if (dealTitleViewController_) {
         dealTitleViewController_->setDelegate(nullptr);
     }
+}
+
+void ToolBar::makeActions() {
+    for (std::size_t segment = 0; segment < kCommands.size(); ++segment) {
+        const SegmentCommand& command = kCommands[segment];
+        auto* action = new QAction(QString::fromUtf8(command.menuText), this);
+        action->setObjectName(QString::fromLatin1(command.name));
+        action->setShortcut(QKeySequence(command.shortcut));
+        action->setVisible(false);
+        connect(action, &QAction::triggered, this,
+                [this, segment] { segmentDidSelect(int(segment)); });
+        actions_[segment] = action;
+        addAction(action);
+        segmentedControl_->segment(int(segment))
+            ->setToolTip(QStringLiteral("%1 (%2)").arg(
+                QString::fromUtf8(command.purpose),
+                action->shortcut().toString(QKeySequence::NativeText)));
+    }
+    connect(segmentedControl_, &SegmentedControl::segmentEnabledChanged, this,
+            [this](int segment, bool enabled) { action(Segment(segment))->setEnabled(enabled); });
+}
+
+void ToolBar::setVisible(bool visible) {
+    QWidget::setVisible(visible);
+    // A player has no toolbar, and no shortcuts for it either.
+    for (QAction* action : actions_) {
+        action->setVisible(visible);
+    }
+    autoOpen_->action()->setVisible(visible);
+}
+
+void ToolBar::cardsDidBecomeReady() {
+    segmentedControl_->setSegmentEnabled(openSegment, true);
+    autoOpen_->cardsDidBecomeReady();
 }
 
 void ToolBar::placeAlongTop() {
@@ -67,6 +121,10 @@ bool ToolBar::event(QEvent* event) {
 void ToolBar::resizeEvent(QResizeEvent*) {
     segmentedControl_->setGeometry((width() - kControlSize.width()) / 2, kControlTop,
                                    kControlSize.width(), kControlSize.height());
+    QCheckBox* checkBox = autoOpen_->checkBox();
+    const QSize hint = checkBox->sizeHint();
+    checkBox->setGeometry(width() - kCheckBoxMargin - hint.width(), (height() - hint.height()) / 2,
+                          hint.width(), hint.height());
 }
 
 void ToolBar::paintEvent(QPaintEvent*) {

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <array>
+
 #include "client/table/CardDealTitle.h"
 #include "client/table/CardDealTitleDelegate.h"
 #include "protocol/Answer.h"
@@ -11,6 +13,7 @@
 
 namespace tarvendo::client {
 
+class AutoOpen;
 class ClientSession;
 class SegmentedControl;
 
@@ -33,6 +36,11 @@ public:
     ~ToolBar() override;
 
     SegmentedControl* segmentedControl() const { return segmentedControl_; }
+    // The segment as a menu command with its shortcut (Ctrl+I, Ctrl+P,
+    // Ctrl+O), enabled with the segment; only there while the strip shows.
+    QAction* action(Segment segment) const { return actions_.at(std::size_t(segment)); }
+    AutoOpen* autoOpen() const { return autoOpen_; }
+    void setVisible(bool visible) override;
     CardDealTitle* dealTitleViewController() const { return dealTitleViewController_; }
     // Across the top of the parent, kDefaultHeight high; nothing without one.
     void placeAlongTop();
@@ -58,11 +66,15 @@ private:
     // True for an OK answer; any other answer is shown to the admin.
     bool isAccepted(const std::optional<Answer>& answer, const QString& failure);
     void releaseDealTitle();
+    void makeActions();
+    void cardsDidBecomeReady();
     // Under the Init segment, and on the screen.
     void placeDealTitle();
 
     ClientSession& session_;
     SegmentedControl* segmentedControl_;
+    std::array<QAction*, 3> actions_{};
+    AutoOpen* autoOpen_;
     QPointer<CardDealTitle> dealTitleViewController_;
     EventObserver observers_;
 };

@@ -1,0 +1,43 @@
+#include "client/results/DealTracker.h"
+
+#include <QDateTime>
+
+#include "client/qt/Text.h"
+#include "client/table/Desktop.h"
+
+namespace tarvendo::client {
+
+namespace {
+
+std::string isoTimeNow() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return utf8Text(now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate));
+}
+
+}  // namespace
+
+DealTracker::DealTracker(Desktop& desktop, QObject* parent) : QObject(parent), desktop_(desktop) {
+    connect(&desktop_, &Desktop::tableChanged, this, [this] { tableDidChange(); });
+}
+
+void DealTracker::tableDidChange() {
+    TableModel::Snapshot table = desktop_.table();
+    if (!table.opened) {
+        if (openDeal_) {
+            openDeal_.reset();
+            emit openDealChanged();
+        }
+        return;
+    }
+    std::vector<std::string> symbols;
+    for (const auto& player : table.players) {
+        symbols.push_back(player.second);
+    }
+    history_.record({table.deal, isoTimeNow(), std::move(table.title), std::move(table.players),
+                     dealStatistics(symbols)});
+    openDeal_ = history_.deals().back();
+    emit openDealChanged();
+    emit historyChanged();
+}
+
+}  // namespace tarvendo::client

@@ -1,0 +1,97 @@
+#include "client/results/ResultsChart.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QValueAxis>
+
+#include <algorithm>
+
+#include "client/qt/Text.h"
+#include "client/results/ResultsText.h"
+
+namespace tarvendo::client {
+
+namespace {
+
+const QColor kBarColor(0x5b, 0x7d, 0x9a);
+const QColor kMostChosenColor(0xd9, 0x6c, 0x1e);
+constexpr int kMargin = 4;
+constexpr int kTicksOfOne = 8;  // counts up to this get a tick each
+
+QStringList deckCategories() {
+    QStringList categories;
+    for (const std::string_view symbol : kDeckSymbols) {
+        categories << qText(symbol);
+    }
+    return categories;
+}
+
+}  // namespace
+
+ResultsChart::ResultsChart(QWidget* parent)
+    : QChartView(parent),
+      bars_(new QBarSet(QStringLiteral("Players"))),
+      countAxis_(new QValueAxis) {
+    auto* chart = new QChart;
+    auto* series = new QBarSeries;
+    bars_->setColor(kBarColor);
+    bars_->setBorderColor(kBarColor);
+    bars_->setSelectedColor(kMostChosenColor);
+    for (std::size_t position = 0; position < kDeckSymbols.size(); ++position) {
+        bars_->append(0);
+    }
+    series->append(bars_);
+    chart->addSeries(series);
+    auto* cards = new QBarCategoryAxis;
+    cards->append(deckCategories());
+    chart->addAxis(cards, Qt::AlignBottom);
+    series->attachAxis(cards);
+    countAxis_->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(countAxis_, Qt::AlignLeft);
+    series->attachAxis(countAxis_);
+    chart->legend()->hide();
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setMargins(QMargins(kMargin, kMargin, kMargin, kMargin));
+    chart->setBackgroundRoundness(0);
+    setChart(chart);
+    setRenderHint(QPainter::Antialiasing);
+    setAccessibleName(QStringLiteral("Cards chosen"));
+}
+
+void ResultsChart::showCounts(const DealStatistics& statistics) {
+    QList<int> mostChosen;
+    std::size_t highest = 0;
+    for (std::size_t position = 0; position < kDeckSymbols.size(); ++position) {
+        const std::size_t count = statistics.counts[position];
+        bars_->replace(int(position), qreal(count));
+        highest = std::max(highest, count);
+        if (std::find(statistics.mostChosen.begin(), statistics.mostChosen.end(),
+                      kDeckSymbols[position]) != statistics.mostChosen.end()) {
+            mostChosen << int(position);
+        }
+    }
+    bars_->deselectAllBars();
+    bars_->selectBars(mostChosen);
+    // Whole players only: a tick per count, or per few counts on a big table.
+    const int most = int(std::max<std::size_t>(highest, 1));
+    const int step = most <= kTicksOfOne ? 1 : (most + kTicksOfOne - 1) / kTicksOfOne;
+    const int top = (most + step - 1) / step * step;
+    countAxis_->setRange(0, top);
+    countAxis_->setTickCount(top / step + 1);
+    setAccessibleDescription(qText(countsText(statistics)));
+}
+
+QList<qreal> ResultsChart::counts() const {
+    QList<qreal> counts;
+    for (int position = 0; position < bars_->count(); ++position) {
+        counts << bars_->at(position);
+    }
+    return counts;
+}
+
+QList<int> ResultsChart::highlighted() const {
+    return bars_->selectedBars();
+}
+
+}  // namespace tarvendo::client
