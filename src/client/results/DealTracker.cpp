@@ -16,12 +16,12 @@ std::string isoTimeNow() {
 
 }  // namespace
 
-DealTracker::DealTracker(Desktop& desktop, QObject* parent) : QObject(parent), desktop_(desktop) {
-    connect(&desktop_, &Desktop::tableChanged, this, [this] { tableDidChange(); });
+DealTracker::DealTracker(const Desktop& desktop, QObject* parent) : QObject(parent) {
+    connect(&desktop, &Desktop::tableChanged, this,
+            [this](const TableModel::Snapshot& table) { tableDidChange(table); });
 }
 
-void DealTracker::tableDidChange() {
-    TableModel::Snapshot table = desktop_.table();
+void DealTracker::tableDidChange(TableModel::Snapshot table) {
     if (!table.opened) {
         if (openDeal_) {
             openDeal_.reset();

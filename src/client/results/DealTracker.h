@@ -5,19 +5,20 @@
 #include <optional>
 
 #include "client/results/DealHistory.h"
+#include "client/table/TableModel.h"
 
 namespace tarvendo::client {
 
 class Desktop;
 
-// Follows the table: while a deal's cards are open it keeps that deal's
-// record current (late votes included) and in the history. The history lives
+// Follows the table, change by change: while a deal's cards are open it
+// keeps that deal's record current (late votes included) and in the history. The history lives
 // as long as the window, across a renewed login. Main thread only.
 class DealTracker : public QObject {
     Q_OBJECT
 
 public:
-    explicit DealTracker(Desktop& desktop, QObject* parent = nullptr);
+    explicit DealTracker(const Desktop& desktop, QObject* parent = nullptr);
 
     const DealHistory& history() const { return history_; }
     // The deal whose cards are open now; absent while they are closed.
@@ -28,9 +29,8 @@ signals:
     void historyChanged();
 
 private:
-    void tableDidChange();
+    void tableDidChange(TableModel::Snapshot table);
 
-    Desktop& desktop_;
     DealHistory history_;
     std::optional<DealRecord> openDeal_;
 };

@@ -43,10 +43,12 @@ QString seatName(const TableModel::Snapshot& table, std::size_t index) {
 Desktop::Desktop(ClientSession& session, QWidget* parent)
     : QWidget(parent),
       nameFont_(uiFont(kNamePixelSize)),
-      table_(std::make_unique<TableModel>(session.center(), session.shared(), [this] {
-          QMetaObject::invokeMethod(
-              this, [this] { tableDidChange(); }, Qt::QueuedConnection);
-      })) {
+      table_(std::make_unique<TableModel>(
+          session.center(), session.shared(), [this](TableModel::Snapshot table) {
+              QMetaObject::invokeMethod(
+                  this, [this, table = std::move(table)] { tableDidChange(table); },
+                  Qt::QueuedConnection);
+          })) {
     installAccessibleItems();
 }
 
@@ -55,10 +57,10 @@ Desktop::~Desktop() {
     table_.reset();
 }
 
-void Desktop::tableDidChange() {
+void Desktop::tableDidChange(const TableModel::Snapshot& table) {
     update();
-    announceChangedSeats();
-    emit tableChanged();
+    announceChangedSeats(table);
+    emit tableChanged(table);
 }
 
 void Desktop::setScale(double scale) {
@@ -154,11 +156,10 @@ QAccessible::State Desktop::accessibleItemState(int) const {
     return state;
 }
 
-void Desktop::announceChangedSeats() {
+void Desktop::announceChangedSeats(const TableModel::Snapshot& table) {
     if (!isAnnouncing()) {
         return;
     }
-    const TableModel::Snapshot table = this->table();
     announcedSeats_.resize(table.players.size());
     for (std::size_t index = 0; index < table.players.size(); ++index) {
         QString name = seatName(table, index);

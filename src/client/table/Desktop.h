@@ -58,15 +58,16 @@ public:
     QAccessible::State accessibleItemState(int index) const override;
 
 signals:
-    // On the main thread, after each change of the table.
-    void tableChanged();
+    // On the main thread, once for each change of the table, in order, with
+    // the table as that change left it.
+    void tableChanged(const TableModel::Snapshot& table);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void tableDidChange();
-    void announceChangedSeats();
+    void tableDidChange(const TableModel::Snapshot& table);
+    void announceChangedSeats(const TableModel::Snapshot& table);
     Card shownCard(const std::string& symbol, bool opened) const;
     void drawSeat(QPainter& painter, const Seat& seat, QPainter::CompositionMode cardMode);
 

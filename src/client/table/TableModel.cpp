@@ -1,11 +1,12 @@
 #include "client/table/TableModel.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tarvendo::client {
 
 TableModel::TableModel(NotificationCenter& center, const Shared& shared,
-                       std::function<void()> changed)
+                       std::function<void(Snapshot)> changed)
     : changed_(std::move(changed)), playerStore_(center, shared), observers_(center) {
     registerObservers();
 }
@@ -16,13 +17,15 @@ TableModel::~TableModel() {
 
 void TableModel::observe(Event event, std::function<bool(const UserInfo&)> change) {
     observers_.registerEvent(event, [this, change = std::move(change)](const Notification& posted) {
-        bool changed = false;
+        std::optional<Snapshot> changed;
         {
             const std::lock_guard lock(mutex_);
-            changed = change(posted.userInfo);
+            if (change(posted.userInfo)) {
+                changed = snapshotLocked();
+            }
         }
         if (changed) {
-            changed_();
+            changed_(std::move(*changed));
         }
     });
 }
@@ -88,6 +91,10 @@ bool TableModel::loginDidRenew() {
 
 TableModel::Snapshot TableModel::snapshot() const {
     const std::lock_guard lock(mutex_);
+    return snapshotLocked();
+}
+
+TableModel::Snapshot TableModel::snapshotLocked() const {
     Snapshot snapshot{deal_, title_, opened_, {}};
     std::vector<std::string> names = playerStore_.allKeys();
     // std::string compares its chars as unsigned: UTF-8 byte order.

@@ -14,8 +14,9 @@ namespace tarvendo::client {
 
 // The table as the pushed events tell it: who sits there with which symbol,
 // the deal under way and whether its cards are open. Events change it on
-// connection threads; readers on the main thread take whole snapshots, so a
-// deal's title is never paired with another deal's cards.
+// connection threads; readers take whole snapshots, so a deal's title is
+// never paired with another deal's cards, and each change comes with the
+// snapshot taken as it was made, so a reader that runs later misses none.
 class TableModel {
 public:
     struct Snapshot {
@@ -29,7 +30,8 @@ public:
     };
 
     // Told on the posting thread after each event that changed what shows.
-    TableModel(NotificationCenter& center, const Shared& shared, std::function<void()> changed);
+    TableModel(NotificationCenter& center, const Shared& shared,
+               std::function<void(Snapshot)> changed);
     ~TableModel();
     TableModel(const TableModel&) = delete;
     TableModel& operator=(const TableModel&) = delete;
@@ -43,8 +45,9 @@ private:
     void registerObservers();
     bool dealDidStart(const UserInfo& info);
     bool loginDidRenew();
+    Snapshot snapshotLocked() const;  // with mutex_ held
 
-    const std::function<void()> changed_;
+    const std::function<void(Snapshot)> changed_;
     mutable std::mutex mutex_;         // across every change and snapshot; before the store's
     mutable PlayerStore playerStore_;  // locks itself, so reading changes it
     std::uint64_t deal_ = 0;

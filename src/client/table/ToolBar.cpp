@@ -55,10 +55,7 @@ ToolBar::ToolBar(ClientSession& session, QWidget* parent)
     segmentedControl_->setSegmentEnabled(openSegment, false);
     connect(segmentedControl_, &SegmentedControl::segmentSelected, this,
             [this](int segment) { segmentDidSelect(segment); });
-    observers_.registerEvent(Event::cardsReadyToOpen, [this](const Notification&) {
-        QMetaObject::invokeMethod(
-            this, [this] { cardsDidBecomeReady(); }, Qt::QueuedConnection);
-    });
+    registerObservers();
     resize(10, 10);
     placeAlongTop();
 }
@@ -100,9 +97,35 @@ void ToolBar::setVisible(bool visible) {
     autoOpen_->action()->setVisible(visible);
 }
 
+void ToolBar::registerObservers() {
+    const auto onMainThread = [this](Event event, void (ToolBar::*task)()) {
+        observers_.registerEvent(event, [this, task](const Notification&) {
+            QMetaObject::invokeMethod(
+                this, [this, task] { (this->*task)(); }, Qt::QueuedConnection);
+        });
+    };
+    onMainThread(Event::cardsReadyToOpen, &ToolBar::cardsDidBecomeReady);
+    onMainThread(Event::openCards, &ToolBar::cardsDidOpen);
+    onMainThread(Event::initNewDeal, &ToolBar::dealDidBegin);
+}
+
 void ToolBar::cardsDidBecomeReady() {
+    // The cards shown at the opening, and late votes after it, leave
+    // everyone with a card again: the deal is open already.
+    if (cardsOpen_) {
+        return;
+    }
     segmentedControl_->setSegmentEnabled(openSegment, true);
     autoOpen_->cardsDidBecomeReady();
+}
+
+void ToolBar::cardsDidOpen() {
+    cardsOpen_ = true;
+    segmentedControl_->setSegmentEnabled(openSegment, false);
+}
+
+void ToolBar::dealDidBegin() {
+    cardsOpen_ = false;
 }
 
 void ToolBar::placeAlongTop() {

@@ -67,7 +67,10 @@ private:
     bool isAccepted(const std::optional<Answer>& answer, const QString& failure);
     void releaseDealTitle();
     void makeActions();
+    void registerObservers();
     void cardsDidBecomeReady();
+    void cardsDidOpen();
+    void dealDidBegin();
     // Under the Init segment, and on the screen.
     void placeDealTitle();
 
@@ -75,6 +78,7 @@ private:
     SegmentedControl* segmentedControl_;
     std::array<QAction*, 3> actions_{};
     AutoOpen* autoOpen_;
+    bool cardsOpen_ = false;  // from the opening's push until the next deal's
     QPointer<CardDealTitle> dealTitleViewController_;
     EventObserver observers_;
 };
