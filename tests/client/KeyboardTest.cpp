@@ -347,7 +347,9 @@ TEST_F(WindowTest, TheTableKeepsItsFiguresAtTheDefaultSizeAndGrowsToTwiceThem) {
     EXPECT_NEAR(first.x(), 10 + (available - 12 * 0.85 * 200 * factor) / 2, 1e-9);
     EXPECT_NEAR(first.width(), 0.85 * 200 * factor, 1e-9);
     EXPECT_EQ(desktop().nameFont().pixelSize(), 16);
-
+    const Workspace& workspace = *window_.mainView()->workspace();
+    EXPECT_NEAR(desktop().height(), 0.7 * (workspace.height() - Workspace::kDividerThickness), 1)
+        << "the desktop's 70 %";
     window_.resize(window_.size() * 2);
     runQueuedTasks();
     deck().repaint();

@@ -11,6 +11,18 @@ namespace tarvendo::client {
 
 const QColor Workspace::kDividerColor = QColor::fromRgbF(2.0f / 3, 2.0f / 3, 2.0f / 3);
 
+namespace {
+
+// The desktop and the results side by side. Like the desktop alone, it asks
+// for no size, so the splitter shares the height by the stretch factors.
+class TablePane : public QWidget {
+public:
+    using QWidget::QWidget;
+    QSize sizeHint() const override { return {}; }
+};
+
+}  // namespace
+
 Workspace::Workspace(ClientSession& session, QWidget* parent)
     : QSplitter(Qt::Vertical, parent),
       desktop_(new Desktop(session)),
@@ -34,7 +46,7 @@ Workspace::Workspace(ClientSession& session, QWidget* parent)
 }
 
 QWidget* Workspace::tableWithResults() {
-    auto* table = new QWidget;
+    auto* table = new TablePane(this);
     auto* layout = new QHBoxLayout(table);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
