@@ -3,6 +3,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QGraphicsLayout>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -16,7 +17,9 @@ namespace {
 
 const QColor kBarColor(0x5b, 0x7d, 0x9a);
 const QColor kMostChosenColor(0xd9, 0x6c, 0x1e);
-constexpr int kMargin = 4;
+constexpr int kMargin = 2;
+constexpr int kLabelPixelSize = 11;  // "13", "20" and "40" under narrow bars
+constexpr qreal kBarWidth = 0.8;     // of a card's slot
 constexpr int kTicksOfOne = 8;  // counts up to this get a tick each
 
 QStringList deckCategories() {
@@ -42,9 +45,13 @@ ResultsChart::ResultsChart(QWidget* parent)
         bars_->append(0);
     }
     series->append(bars_);
+    series->setBarWidth(kBarWidth);
     chart->addSeries(series);
     auto* cards = new QBarCategoryAxis;
     cards->append(deckCategories());
+    cards->setLabelsFont(uiFont(kLabelPixelSize));
+    cards->setTruncateLabels(false);
+    countAxis_->setLabelsFont(uiFont(kLabelPixelSize));
     chart->addAxis(cards, Qt::AlignBottom);
     series->attachAxis(cards);
     countAxis_->setLabelFormat(QStringLiteral("%d"));
@@ -54,6 +61,7 @@ ResultsChart::ResultsChart(QWidget* parent)
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->setMargins(QMargins(kMargin, kMargin, kMargin, kMargin));
     chart->setBackgroundRoundness(0);
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
     setChart(chart);
     setRenderHint(QPainter::Antialiasing);
     setAccessibleName(QStringLiteral("Cards chosen"));
