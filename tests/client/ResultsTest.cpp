@@ -9,8 +9,6 @@
 #include <algorithm>
 
 #include "client/ClientSession.h"
-#include "client/qt/Text.h"
-#include "client/results/DealHistory.h"
 #include "client/results/DealTracker.h"
 #include "client/results/HistoryExport.h"
 #include "client/results/HistoryPanel.h"
@@ -18,7 +16,6 @@
 #include "client/results/ResultsPanel.h"
 #include "client/results/ResultsText.h"
 #include "client/table/AutoOpen.h"
-#include "client/table/SegmentedControl.h"
 #include "client/table/ToolBar.h"
 #include "client/table/Workspace.h"
 #include "support/CsvReader.h"
@@ -31,56 +28,51 @@ namespace {
 
 using namespace test;
 using Texts = std::vector<std::string>;
+using Players = std::vector<std::pair<std::string, std::string>>;
 
-struct StatisticsRow {
-    const char* what;
-    Texts symbols;  // every seated player's
-    Texts lines;    // the results strip
-};
+Texts split(const std::string& text, const std::string& separator) {
+    Texts parts;
+    for (std::size_t at = 0; at <= text.size() && !text.empty();) {
+        const std::size_t end = std::min(text.find(separator, at), text.size());
+        parts.push_back(text.substr(at, end - at));
+        at = end + separator.size();
+    }
+    return parts;
+}
 
-TEST(DealStatisticsTest, OpenedCardsGiveTheStripsNumbers) {
-    const StatisticsRow rows[] = {
-        {"½ counts as 0.5; # is no card",
-         {"½", "1", "2", "3", "5", "#"},
-         {"5 of 6 cards shown", "Average 2.3, median 2", "Lowest ½, highest 5", "Spread 4 steps",
-          "Suggested estimate 2", "Most chosen ½, 1, 2, 3, 5"}},
-        {"? and ∞ are counted apart; a median between cards suggests the larger",
-         {"3", "5", "5", "?", "?", "∞"},
-         {"6 of 6 cards shown", "Average 4.33, median 5", "Lowest 3, highest 5", "Spread 1 step",
-          "Suggested estimate 5", "2 × ?, 1 × ∞", "Most chosen 5, ?"}},
-        {"every card the same",
-         {"8", "8", "8"},
-         {"3 of 3 cards shown", "Average 8, median 8", "Lowest 8, highest 8", "Consensus",
-          "Suggested estimate 8", "Most chosen 8"}},
-        {"the same numbers and a ? are no consensus",
-         {"8", "8", "?"},
-         {"3 of 3 cards shown", "Average 8, median 8", "Lowest 8, highest 8", "Spread 0 steps",
-          "Suggested estimate 8", "1 × ?", "Most chosen 8"}},
-        {"nobody chose", {"#", "#"}, {"0 of 2 cards shown", "No numeric card"}},
-        {"nobody at the table", {}, {"0 of 0 cards shown", "No numeric card"}},
-        {"one player",
-         {"13"},
-         {"1 of 1 cards shown", "Average 13, median 13", "Lowest 13, highest 13", "Consensus",
-          "Suggested estimate 13", "Most chosen 13"}},
-        {"no numeric card; a sealed card is not shown",
-         {"?", "∞", "*"},
-         {"2 of 3 cards shown", "No numeric card", "1 × ?, 1 × ∞", "Most chosen ?, ∞"}},
-        {"a median halfway between 0 and ½",
-         {"0", "½"},
-         {"2 of 2 cards shown", "Average 0.25, median 0.25", "Lowest 0, highest ½", "Spread 1 step",
-          "Suggested estimate ½", "Most chosen 0, ½"}},
-        {"an even count takes the middle two",
-         {"13", "20", "40", "1"},
-         {"4 of 4 cards shown", "Average 18.5, median 16.5", "Lowest 1, highest 40",
-          "Spread 7 steps", "Suggested estimate 20", "Most chosen 1, 13, 20, 40"}},
-        {"a late vote joins the others",
-         {"5", "3", "3"},
-         {"3 of 3 cards shown", "Average 3.67, median 3", "Lowest 3, highest 5", "Spread 1 step",
-          "Suggested estimate 3", "Most chosen 3"}},
+TEST(DealStatisticsTest, OpenedCardsGiveTheStripsLines) {
+    const struct {
+        const char* symbols;  // every seated player's
+        const char* lines;
+    } rows[] = {
+        {"½ 1 2 3 5 #",
+         "5 of 6 cards shown|Average 2.3, median 2|Lowest ½, highest 5|"
+         "Spread 4 steps|Suggested estimate 2|Most chosen ½, 1, 2, 3, 5"},
+        {"3 5 5 ? ? ∞",
+         "6 of 6 cards shown|Average 4.33, median 5|Lowest 3, highest 5|"
+         "Spread 1 step|Suggested estimate 5|2 × ?, 1 × ∞|Most chosen 5, ?"},
+        {"8 8 8",
+         "3 of 3 cards shown|Average 8, median 8|Lowest 8, highest 8|Consensus|"
+         "Suggested estimate 8|Most chosen 8"},
+        {"8 8 ?",
+         "3 of 3 cards shown|Average 8, median 8|Lowest 8, highest 8|Spread 0 steps|"
+         "Suggested estimate 8|1 × ?|Most chosen 8"},
+        {"# #", "0 of 2 cards shown|No numeric card"},
+        {"", "0 of 0 cards shown|No numeric card"},
+        {"13",
+         "1 of 1 cards shown|Average 13, median 13|Lowest 13, highest 13|Consensus|"
+         "Suggested estimate 13|Most chosen 13"},
+        {"? ∞ *", "2 of 3 cards shown|No numeric card|1 × ?, 1 × ∞|Most chosen ?, ∞"},
+        {"0 ½",
+         "2 of 2 cards shown|Average 0.25, median 0.25|Lowest 0, highest ½|Spread 1 step|"
+         "Suggested estimate ½|Most chosen 0, ½"},
+        {"13 20 40 1",
+         "4 of 4 cards shown|Average 18.5, median 16.5|Lowest 1, highest 40|"
+         "Spread 7 steps|Suggested estimate 20|Most chosen 1, 13, 20, 40"},
     };
-    for (const StatisticsRow& row : rows) {
-        SCOPED_TRACE(row.what);
-        EXPECT_EQ(resultsLines(dealStatistics(row.symbols)), row.lines);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.symbols);
+        EXPECT_EQ(resultsLines(dealStatistics(split(row.symbols, " "))), split(row.lines, "|"));
     }
 }
 
@@ -88,17 +80,16 @@ UserInfo vote(const std::string& player, const std::string& symbol) {
     return UserInfo().setText("player_name", player).setText("symbol", symbol);
 }
 
-UserInfo titled(const std::string& title) {
-    return UserInfo().setText("title", title);
-}
-
-// The table of Ann, Ben and Cy with its results and the history, fed as the
+// The table of Ann, Ben and Cy with its results and history, fed as the
 // client server feeds them.
 class ResultsViewTest : public ::testing::Test {
 protected:
     ResultsViewTest() {
         workspace_.resize(1008, 620);
         workspace_.show();
+        seat();
+    }
+    void seat() {
         for (const char* player : {"Ann", "Ben", "Cy"}) {
             post(Event::playerDidAdd, UserInfo().setText("player_name", player));
         }
@@ -107,98 +98,69 @@ protected:
         postFromConnectionThread(session_.center(), event, std::move(info));
         runQueuedTasks();
     }
-    // A deal from its start to the opening, with these votes.
-    void openDeal(const std::string& title, const std::vector<UserInfo>& votes) {
-        post(Event::initNewDeal, titled(title));
+    void deal(const std::string& title, const std::vector<UserInfo>& votes, bool open = true) {
+        post(Event::initNewDeal, UserInfo().setText("title", title));
         post(Event::play);
         for (const UserInfo& each : votes) {
             post(Event::cardElected, each);
         }
-        post(Event::openCards);
+        if (open) {
+            post(Event::openCards);
+        }
     }
     ResultsPanel& panel() { return *workspace_.resultsPanel(); }
-    Texts historyTitles() {
-        Texts titles;
-        for (const DealRecord& deal : workspace_.dealTracker()->history().deals()) {
-            titles.push_back(deal.title);
-        }
-        return titles;
-    }
+    const std::vector<DealRecord>& history() { return workspace_.dealTracker()->history().deals(); }
 
     ClientSession session_;
     Workspace workspace_{session_};
     HistoryPanel historyPanel_{*workspace_.dealTracker()};
 };
 
-TEST_F(ResultsViewTest, OpenCardsShowTheirResultsUntilTheNextDeal) {
-    post(Event::initNewDeal, titled("Login page"));
-    post(Event::play);
-    post(Event::cardElected, vote("Ann", "5"));
-    post(Event::cardElected, vote("Ben", "5"));
-    EXPECT_FALSE(panel().isVisible()) << "nothing before the opening";
-    EXPECT_EQ(panel().chart(), nullptr) << "the chart is made when first needed";
-
+TEST_F(ResultsViewTest, OpenCardsShowTheirResultsAndStayInTheHistory) {
+    deal("Login", {vote("Ann", "5"), vote("Ben", "5")}, false);
+    EXPECT_EQ(panel().chart(), nullptr) << "no chart before the cards first open";
     post(Event::openCards);
-    ASSERT_TRUE(panel().isVisible());
-    ASSERT_NE(panel().chart(), nullptr);
+    ASSERT_TRUE(panel().isVisible() && panel().chart());
     EXPECT_TRUE(panel().strip()->text().startsWith("2 of 3 cards shown"));
-    EXPECT_EQ(panel().chart()->counts(), (QList<qreal>{0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(panel().chart()->highlighted(), QList<int>{5});
-    EXPECT_EQ(panel().chart()->accessibleDescription(), "5: 2");
-
-    // The game server takes a vote after the opening: it shows at once.
-    post(Event::cardElected, vote("Cy", "8"));
-    EXPECT_TRUE(panel().strip()->text().startsWith("3 of 3 cards shown"));
+    post(Event::cardElected, vote("Cy", "8"));  // a late vote shows at once
     EXPECT_EQ(panel().chart()->counts(), (QList<qreal>{0, 0, 0, 0, 0, 2, 1, 0, 0, 0, 0, 0}));
     EXPECT_EQ(panel().chart()->accessibleDescription(), "5: 2, 8: 1");
-    ASSERT_EQ(historyTitles(), Texts{"Login page"});
-    EXPECT_EQ(
-        workspace_.dealTracker()->history().deals().back().players,
-        (std::vector<std::pair<std::string, std::string>>{{"Ann", "5"}, {"Ben", "5"}, {"Cy", "8"}}))
-        << "the late vote is in the deal's record too";
+    EXPECT_EQ(history().back().players, (Players{{"Ann", "5"}, {"Ben", "5"}, {"Cy", "8"}}));
 
-    post(Event::initNewDeal, titled("Search box"));
-    EXPECT_FALSE(panel().isVisible());
-}
-
-TEST_F(ResultsViewTest, TheHistoryKeepsEveryOpenedDealAcrossARenewedLogin) {
-    // The next deal's push may come before the main thread has seen the
-    // opening: the opened deal is recorded all the same.
-    post(Event::initNewDeal, titled("Login page"));
-    post(Event::play);
-    for (const UserInfo& each : {vote("Ann", "3"), vote("Ben", "5"), vote("Cy", "5")}) {
-        post(Event::cardElected, each);
-    }
+    // The next deal's push before the main thread has seen the opening.
+    deal("Search", {vote("Ann", "8"), vote("Ben", "8"), vote("Cy", "8")}, false);
     postFromConnectionThread(session_.center(), Event::openCards);
-    postFromConnectionThread(session_.center(), Event::initNewDeal, titled("Search box"));
+    postFromConnectionThread(session_.center(), Event::initNewDeal,
+                             UserInfo().setText("title", "Export"));
     runQueuedTasks();
-    ASSERT_EQ(historyTitles(), Texts{"Login page"});
-    openDeal("Search box", {vote("Ann", "8"), vote("Ben", "8"), vote("Cy", "8")});
-    // A lost connection: the table is rebuilt and the open deal replayed.
+    EXPECT_FALSE(panel().isVisible());
+    ASSERT_EQ(history().size(), 2u);
+    // A lost connection: the table is rebuilt and the deal replayed.
     post(Event::loginRenewed);
-    for (const char* player : {"Ann", "Ben", "Cy"}) {
-        post(Event::playerDidAdd, UserInfo().setText("player_name", player));
-    }
-    openDeal("Search box", {vote("Ann", "8"), vote("Ben", "8"), vote("Cy", "13")});
-    EXPECT_EQ(historyTitles(), (Texts{"Login page", "Search box"})) << "the replay is no new deal";
-    EXPECT_EQ(workspace_.dealTracker()->history().deals().back().players.back().second, "13");
-    // The same title again, without a loss: a deal of its own.
-    openDeal("Search box", {vote("Ann", "2")});
-    EXPECT_EQ(historyTitles(), (Texts{"Login page", "Search box", "Search box"}));
+    seat();
+    deal("Export", {vote("Ann", "2")});
+    post(Event::loginRenewed);
+    seat();
+    deal("Export", {vote("Ann", "3")});
+    EXPECT_EQ(history().size(), 3u) << "a replayed deal is the same deal";
+    deal("Export", {vote("Ann", "1")});
+    ASSERT_EQ(history().size(), 4u) << "the same title without a loss is a new deal";
 
     QTreeWidget& list = *historyPanel_.list();
-    ASSERT_EQ(list.topLevelItemCount(), 3);
-    EXPECT_EQ(list.topLevelItem(0)->text(2), "Ann 2, Ben –, Cy –") << "the latest first";
-    EXPECT_EQ(list.topLevelItem(2)->text(1), "Login page");
-    EXPECT_EQ(list.topLevelItem(2)->text(3), "4.33") << "average";
-    EXPECT_EQ(list.topLevelItem(1)->text(5), "No") << "8, 8 and 13 are no consensus";
+    ASSERT_EQ(list.topLevelItemCount(), 4);
+    EXPECT_EQ(list.topLevelItem(0)->text(2), "Ann 1, Ben –, Cy –") << "the latest first";
+    EXPECT_EQ(list.topLevelItem(1)->text(2), "Ann 3, Ben –, Cy –");
+    const QStringList oldest{list.topLevelItem(3)->text(1), list.topLevelItem(3)->text(3),
+                             list.topLevelItem(3)->text(4), list.topLevelItem(3)->text(5)};
+    EXPECT_EQ(oldest, (QStringList{"Login", "6", "5", "No"}));
+    EXPECT_EQ(list.topLevelItem(2)->text(5), "Yes");
 }
 
-DealRecord recordOf(std::string title, std::vector<std::pair<std::string, std::string>> players) {
+DealRecord recordOf(std::string title, Players players) {
     Texts symbols;
-    for (const auto& player : players) {
-        symbols.push_back(player.second);
-    }
+    std::transform(players.begin(), players.end(), std::back_inserter(symbols),
+                   [](const auto& player) { return player.second; });
     return {0, "2024-05-06T10:11:12+02:00", std::move(title), std::move(players),
             dealStatistics(symbols)};
 }
@@ -206,55 +168,26 @@ DealRecord recordOf(std::string title, std::vector<std::pair<std::string, std::s
 TEST(HistoryExportTest, HostileNamesAndTitlesSurviveTheRoundTrip) {
     const std::vector<DealRecord> deals{
         recordOf("=1+1", {{"=cmd|' /C calc'!A0", "5"}, {"Bob, Jr.", "½"}}),
-        recordOf("Login, \"page\"\nsecond line", {{"Bob, Jr.", "?"}, {"Quote \"Q\"", "#"}}),
+        recordOf("Login, \"page\"\nline 2", {{"Bob, Jr.", "?"}, {"Quote \"Q\"", "#"}}),
         recordOf("@home", {{"Line\nbreak", "8"}, {"Anna", "8"}}),
     };
     const QTemporaryDir folder;
     const QString path = QDir(folder.path()).filePath("history.csv");
     ASSERT_EQ(exportHistory(deals, path), std::nullopt);
-    const std::optional<CsvRows> rows = readCsvFile(path.toStdString());
-    ASSERT_TRUE(rows);
+    const std::string time = "2024-05-06T10:11:12+02:00";
     const CsvRows expected{
         {"time", "title", "average", "median", "consensus", "'=cmd|' /C calc'!A0", "Anna",
          "Bob, Jr.", "Line\nbreak", "Quote \"Q\""},
-        {"2024-05-06T10:11:12+02:00", "'=1+1", "2.75", "2.75", "no", "5", "", "½", "", ""},
-        {"2024-05-06T10:11:12+02:00", "Login, \"page\"\nsecond line", "", "", "no", "", "", "?", "",
-         ""},
-        {"2024-05-06T10:11:12+02:00", "'@home", "8", "8", "yes", "", "8", "", "8", ""},
+        {time, "'=1+1", "2.75", "2.75", "no", "5", "", "½", "", ""},
+        {time, "Login, \"page\"\nline 2", "", "", "no", "", "", "?", "", ""},
+        {time, "'@home", "8", "8", "yes", "", "8", "", "8", ""},
     };
-    EXPECT_EQ(*rows, expected);
-    EXPECT_EQ(suggestedExportPath(), QDir(folder.path()).filePath("tarvendo-history.csv"))
-        << "the next export starts in the same folder";
-
-    const QString nowhere = QDir(folder.path()).filePath("missing/history.csv");
-    EXPECT_NE(exportHistory(deals, nowhere), std::nullopt) << "a folder that does not exist";
-    EXPECT_EQ(suggestedExportPath(), QDir(folder.path()).filePath("tarvendo-history.csv"));
+    EXPECT_EQ(readCsvFile(path.toStdString()), expected);
+    const QString next = QDir(folder.path()).filePath("tarvendo-history.csv");
+    EXPECT_EQ(suggestedExportPath(), next) << "the next export starts in that folder";
+    EXPECT_NE(exportHistory(deals, folder.path() + "/missing/history.csv"), std::nullopt);
+    EXPECT_EQ(suggestedExportPath(), next) << "a failed export is not remembered";
 }
-
-TEST(ToolBarOpenTest, OpenStaysOffOnceTheCardsAreOpen) {
-    ClientSession session;
-    ToolBar toolBar(session);
-    const auto post = [&](Event event) {
-        postFromConnectionThread(session.center(), event);
-        runQueuedTasks();
-        return toolBar.segmentedControl()->isSegmentEnabled(ToolBar::openSegment);
-    };
-    EXPECT_TRUE(post(Event::cardsReadyToOpen));
-    EXPECT_FALSE(post(Event::openCards));
-    // The cards shown at the opening, or a late vote, leave everyone with a card.
-    EXPECT_FALSE(post(Event::cardsReadyToOpen));
-    EXPECT_FALSE(post(Event::initNewDeal));
-    EXPECT_TRUE(post(Event::cardsReadyToOpen));
-}
-
-struct AutoOpenRow {
-    const char* what;
-    bool ticked;
-    // Run within the pause, after everyone has chosen.
-    std::function<void(ToolBar&)> meanwhile;
-    std::size_t openedWithinThePause;  // openCards requests sent
-    std::size_t openedAfterIt;
-};
 
 std::size_t openings(const ScriptedGameServer& server) {
     const std::vector<Request> requests = server.requests();
@@ -264,19 +197,32 @@ std::size_t openings(const ScriptedGameServer& server) {
 }
 
 TEST(AutoOpenTest, TheAdminsOptionOpensASecondAfterEveryoneHasChosen) {
-    const auto nothing = [](ToolBar&) {
-    };
-    const AutoOpenRow rows[] = {
-        {"ticked", true, nothing, 0, 1},
-        {"not ticked", false, nothing, 0, 0},
+    const struct {
+        const char* what;
+        bool ticked;
+        std::function<void(ToolBar&, NotificationCenter&)> meanwhile;  // within the pause
+        std::size_t openedInThePause, openedAfterIt;
+    } rows[] = {
+        {"ticked", true, [](ToolBar&, NotificationCenter&) {}, 0, 1},
+        {"not ticked", false, [](ToolBar&, NotificationCenter&) {}, 0, 0},
         {"a new deal meanwhile", true,
-         [](ToolBar& toolBar) {
+         [](ToolBar& toolBar, NotificationCenter&) {
              toolBar.cardDealTitleDidAccept(Json{{"title", "Next"}});
          },
          0, 0},
-        {"opened by hand meanwhile", true, [](ToolBar& toolBar) { toolBar.openDidClick(); }, 1, 1},
+        {"opened by hand meanwhile", true,
+         [](ToolBar& toolBar, NotificationCenter&) { toolBar.openDidClick(); }, 1, 1},
+        // The cards shown at the opening, or a late vote, leave everyone with
+        // a card again: the open deal is not opened twice.
+        {"opened, then everyone has a card again", true,
+         [](ToolBar&, NotificationCenter& center) {
+             postFromConnectionThread(center, Event::openCards);
+             postFromConnectionThread(center, Event::cardsReadyToOpen);
+             runQueuedTasks();
+         },
+         0, 0},
     };
-    for (const AutoOpenRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         ScriptedGameServer server;
         ClientSession session;
@@ -285,9 +231,9 @@ TEST(AutoOpenTest, TheAdminsOptionOpensASecondAfterEveryoneHasChosen) {
         toolBar.autoOpen()->checkBox()->setChecked(row.ticked);
         postFromConnectionThread(session.center(), Event::cardsReadyToOpen);
         runQueuedTasks();
-        row.meanwhile(toolBar);
+        row.meanwhile(toolBar, session.center());
         waitUntil([] { return false; }, AutoOpen::kPause - 300ms);
-        EXPECT_EQ(openings(server), row.openedWithinThePause);
+        EXPECT_EQ(openings(server), row.openedInThePause);
         waitUntil([] { return false; }, 600ms);
         EXPECT_EQ(openings(server), row.openedAfterIt);
         EXPECT_EQ(ToolBar(session).autoOpen()->isOn(), row.ticked) << "remembered";
