@@ -3,9 +3,11 @@
 
 #include "protocol/Base64.h"
 #include "protocol/GameServerConnection.h"
+#include "protocol/ToolBox.h"
 #include "support/Loopback.h"
 #include "support/Printers.h"
 #include "support/StdoutCapture.h"
+#include "transport/SocketPrimitives.h"
 
 namespace tarvendo {
 namespace {
@@ -65,8 +67,25 @@ TEST(RequestTest, KeepsAKnownIntegralCodeAndTheFieldsOfTheRightType) {
     });
     expectRefused<Request>({R"({"request":9})", R"({"request":-1})", R"({"request":4.5})",
                             R"({"request":"4"})", R"({"request":true})", R"({"token":"t"})"});
-    expectRefused<Request>({"{", ""},
+    expectRefused<Request>({"{", "", "5", "true", R"("text")", "[]"},
                            "init\\(usingJson:\\)\\(41\\): Serialization error: [^\n]*\n");
+}
+
+// Nesting is refused before the parser or a copy could recurse that deep.
+TEST(ToolBoxTest, RefusesJsonNestedDeeperThan64Levels) {
+    const auto nested = [](std::size_t depth) {
+        return ByteBuffer::fromText(std::string(depth, '[') + std::string(depth, ']'));
+    };
+    EXPECT_TRUE(ToolBox::fromJsonObject(nested(ToolBox::kMaxNesting)).has_value());
+    EXPECT_TRUE(
+        ToolBox::fromJsonObject(ByteBuffer::fromText(R"(["[[[\"[[[", {"a":"]]"}])")).has_value())
+        << "brackets in strings do not count";
+    for (const std::size_t depth : {ToolBox::kMaxNesting + 1, std::size_t{200'000}}) {
+        test::StdoutCapture output;
+        EXPECT_FALSE(ToolBox::fromJsonObject(nested(depth)).has_value()) << depth;
+        output.finish();
+        EXPECT_EQ(output.text(), "Serialization error: nested deeper than 64\n");
+    }
 }
 
 TEST(AnswerTest, NeedsAnIntegralCodeAKnownMessageAndAToken) {
@@ -127,6 +146,8 @@ TEST(GameServerConnectionTest, ConnectReuseCloseAndReopenWithEveryEndWatched) {
     expectExchange("reused", AnswerMessage::OK, ExchangeEnd::answered);
     served->close();
     expectExchange("hung up", std::nullopt, ExchangeEnd::connectionLost);
+    EXPECT_FALSE(connection.isConnectedToServer())
+        << "a hang-up closes it: the next login reconnects";
 
     connection.close();
     expectExchange("closed", std::nullopt, ExchangeEnd::noAnswer);
@@ -140,6 +161,20 @@ TEST(GameServerConnectionTest, ConnectReuseCloseAndReopenWithEveryEndWatched) {
         ASSERT_FALSE(connection.isConnectedToServer()) << "marked as gone: no late answer pairs";
     }
     EXPECT_EQ(watcher->started, 7);
+}
+
+// A handshake that did not finish in time would go on in the kernel, and the
+// next connect would fail with EALREADY or reach the old address.
+TEST(GameServerConnectionTest, AConnectThatTimesOutStartsTheNextOnAFreshDescriptor) {
+    const test::Listener stalled = test::makeListener();
+    ASSERT_EQ(socket_listen(stalled.socket->descriptor(), 0), 0);
+    const test::FramePeer filler(stalled.port);  // the accept queue is full now
+    const test::Listener working = test::makeListener();
+    GameServerConnection connection;
+    EXPECT_FALSE(connection.connect({"127.0.0.1", stalled.port}, 200ms));
+    EXPECT_FALSE(connection.socket().isOpen());
+    EXPECT_TRUE(connection.connect({"127.0.0.1", working.port}, 200ms));
+    EXPECT_NE(test::acceptOne(working), nullptr);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "support/Loopback.h"
 #include "support/StdoutCapture.h"
 #include "support/Waiting.h"
+#include "transport/Diagnostics.h"
 #include "transport/Frame.h"
 #include "transport/ServingThread.h"
 #include "transport/SocketPrimitives.h"
@@ -100,6 +101,31 @@ TEST(FrameTest, StallLimitAppliesOnlyOnceAFrameHasStarted) {
     late.join();
 }
 
+// The limits hold for the frame as a whole: each byte in time is not enough.
+TEST(FrameTest, AFrameTrickledInRunsOutOfTimeAsAWhole) {
+    const test::LoopbackPair pair = test::makeLoopbackPair();
+    std::thread trickle([&pair] {
+        for (const char byte : prefix(6, "abcdef")) {
+            test::writeRaw(*pair.client, std::string(1, byte));
+            std::this_thread::sleep_for(40ms);
+        }
+    });
+    EXPECT_EQ(nextFrame(*pair.server, {kMaxFrameLength, 200ms}), "<timed out>");
+    trickle.join();
+    const test::LoopbackPair silent = test::makeLoopbackPair();
+    EXPECT_EQ(nextFrame(*silent.server, {kMaxFrameLength, 0ms, 100ms}), "<timed out>")
+        << "nothing comes within the whole frame's time";
+}
+
+TEST(DiagnosticsTest, PeerTextIsQuotedShortEscapedAndOnOneLine) {
+    const std::string longName(300, 'x');
+    EXPECT_EQ(quotedPeerText("Ann\n\"Bob\"\t\x7f\xc2\x85\xff é"),
+              "Ann\\x0a\"Bob\"\\x09\\x7f\\xc2\\x85\\xff é");
+    EXPECT_EQ(quotedPeerText("say \"hi\\\"", true), "say \\\"hi\\\\\\\"");
+    EXPECT_EQ(quotedPeerText(longName), std::string(200, 'x') + "…");
+    EXPECT_EQ(quotedPeerText(std::string(200, 'x')), std::string(200, 'x'));
+}
+
 TEST(SocketTest, ClosingReleasesTheDescriptorAndWritesToTheGonePeerFailWithoutSigpipe) {
     const test::LoopbackPair pair = test::makeLoopbackPair();
     const std::int32_t descriptor = pair.server->descriptor();
@@ -171,7 +197,7 @@ struct Readers : ServerDelegate {
 // The serving thread's whole life, with a cap of one connection.
 TEST(ServerTest, ServesUpToTheCapUntilStoppedThenTheConnectionsEnd) {
     const auto delegate = std::make_shared<Readers>();
-    auto serving = ServingThread::start(Server::create(delegate, 1), 0);
+    auto serving = ServingThread::start(Server::create(delegate, {1}), 0);
     ASSERT_NE(serving, nullptr);
     const std::int32_t port = serving->port();
     auto first = std::make_unique<test::FramePeer>(port, "127.0.0.2");
@@ -194,6 +220,29 @@ TEST(ServerTest, ServesUpToTheCapUntilStoppedThenTheConnectionsEnd) {
     EXPECT_EQ(ServingThread::start(Server::create(delegate), port), nullptr) << "but taken now";
     output.finish();
     EXPECT_EQ(output.countLines("Can't bind server socket to port"), 1U);
+}
+
+// Per address: the oldest goes, or the newcomer is refused; an exempt peer
+// is never limited.
+TEST(ServerTest, LimitsConnectionsPerAddress) {
+    for (const bool closeOldest : {true, false}) {
+        SCOPED_TRACE(closeOldest ? "close the oldest" : "refuse the newcomer");
+        const auto delegate = std::make_shared<Readers>();
+        const ConnectionLimits limits{16, 2, closeOldest, [](const std::string& address) {
+                                          return address == "127.0.0.1";
+                                      }};
+        const auto serving = ServingThread::start(Server::create(delegate, limits), 0);
+        std::vector<std::unique_ptr<test::FramePeer>> strangers;
+        for (int peer = 0; peer < 3; ++peer) {
+            strangers.push_back(std::make_unique<test::FramePeer>(serving->port(), "127.0.0.3"));
+        }
+        const test::FramePeer trusted[] = {test::FramePeer(serving->port()),
+                                           test::FramePeer(serving->port()),
+                                           test::FramePeer(serving->port())};
+        EXPECT_TRUE(strangers[closeOldest ? 0 : 2]->seesEndOfStream());
+        EXPECT_EQ(delegate->clients.waitFor(5).size(), 5U);
+        EXPECT_TRUE(test::eventually([&] { return serving->server().activeConnections() == 5; }));
+    }
 }
 
 }  // namespace
