@@ -27,7 +27,9 @@ public:
         const std::size_t before = game_.roster().size();
         const Request request{code_, asker_, std::nullopt, ByteBuffer::fromText(data)};
         if (code_ <= RequestCode::loginPlayer) {
-            const auto review = game_.reviewLogin(request);
+            // A fresh login: one that carries a seat's token takes it back.
+            const auto review =
+                game_.reviewLogin({code_, std::nullopt, std::nullopt, request.data});
             const auto* form = std::get_if<server::LoginForm>(&review);
             reviewed = form ? *form : reviewed;
             return check(form ? server::Outcome{} : std::get<server::Outcome>(review), before,
@@ -65,16 +67,36 @@ private:
                            body.value("player_name", "") == asker->name &&
                            isDeckSymbol(body.value("symbol", ""))),
                 "a vote out of turn, under another name or for no card");
-        std::set<std::string> told;
+        // The opening shows every card first, and a departure may tell the
+        // admin its own card again: only those tell anyone twice.
+        const bool opens = leads && code_ == RequestCode::openCards;
+        opened_ = leads ? opens || (opened_ && code_ != RequestCode::initNewDeal) : opened_;
+        std::multiset<std::string> told;
         for (const server::Push& push : outcome.pushes) {
+            told.insert(push.recipient);
             require(push.request.token == push.recipient && roster.byToken(push.recipient) &&
-                        (!joins || push.recipient != asker_) && told.insert(push.recipient).second,
+                        (!joins || push.recipient != asker_) &&
+                        (opens || told.count(push.recipient) == 1 ||
+                         (leaves && push.recipient == admin_)),
                     "a push for someone not seated, under another token, or twice");
+            requireSealed(push);
         }
-        require(told.size() == (joins ? before : (leads || votes || leaves) * roster.size()),
+        const std::set<std::string> recipients(told.begin(), told.end());
+        require(recipients.size() == (joins ? before : (leads || votes || leaves) * roster.size()),
                 "not every player is told");
-        voting_ = leads ? code_ == RequestCode::play || (voting_ && code_ == RequestCode::openCards)
-                        : voting_ && !roster.empty();
+        voting_ =
+            leads ? code_ == RequestCode::play || (voting_ && opens) : voting_ && !roster.empty();
+    }
+
+    // Before the opening a card shows only to its own player.
+    void requireSealed(const server::Push& push) const {
+        const Json body = push.request.request == RequestCode::cardElected
+                              ? Json::parse(push.request.data->text(), nullptr, false)
+                              : Json();
+        const server::Player* recipient = game_.roster().byToken(push.recipient);
+        require(!body.is_object() || opened_ || body.value("symbol", "") == "*" ||
+                    body.value("player_name", "") == recipient->name,
+                "a card shown to another player before the opening");
     }
 
     server::Game game_;
@@ -88,6 +110,7 @@ private:
     int issued_ = 0;
     std::optional<std::string> admin_;
     bool voting_ = false;
+    bool opened_ = false;
 };
 
 }  // namespace
