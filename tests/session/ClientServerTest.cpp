@@ -4,6 +4,7 @@
 #include <map>
 
 #include "session/ClientServerThread.h"
+#include "session/PushGate.h"
 #include "support/EventRecorder.h"
 #include "support/Loopback.h"
 #include "support/StdoutCapture.h"
@@ -51,26 +52,28 @@ Request push(RequestCode code, const char* token, const char* data = nullptr) {
 }
 
 Request playerAdded(const std::string& name) {
-    return push(C::playerAdded, nullptr, Json{{"player_name", name}}.dump().c_str());
+    return push(C::playerAdded, "session", Json{{"player_name", name}}.dump().c_str());
 }
 
-const std::string kEndOfRow = R"(playerDidAdd {"player_name":"end"})";
-
-// Player pushes need no token and post the name alone; the others need the
-// session's token, and the deal pushes post their whole data object. A
-// logged-out session takes pushes without a token only. Neither of two
-// sessions sees the other's pushes.
+// Every push needs the session's token; player pushes post the name alone,
+// the deal pushes their whole data object. A logged-out session takes
+// nothing. Neither of two sessions sees the other's pushes.
 TEST(ClientServerTest, EachPushPostsItsEventOnlyWithTheRightTokenAndData) {
     const char* deal = R"({"round":2,"title":"Login page"})";
+    const std::string deep = R"({"player_name":"Ann","x":)" + std::string(100'000, '[') +
+                             std::string(100'000, ']') + "}";
     const struct {
         Request push;
         std::string posted;  // empty: nothing
         bool toLoggedOut = false;
     } rows[] = {
-        {push(C::playerAdded, "other", R"({"player_name":"Ann"})"),
+        {push(C::playerAdded, "session", R"({"player_name":"Ann"})"),
          R"(playerDidAdd {"player_name":"Ann"})"},
-        {push(C::playerRemoved, nullptr, R"({"player_name":"Bob","symbol":"5"})"),
+        {push(C::playerAdded, "other", R"({"player_name":"Mallory"})"), ""},
+        {push(C::playerRemoved, "session", R"({"player_name":"Bob","symbol":"5"})"),
          R"(playerDidRemove {"player_name":"Bob"})"},
+        {push(C::playerRemoved, nullptr, R"({"player_name":"Bob"})"), ""},
+        {push(C::playerAdded, "session", deep.c_str()), ""},
         {push(C::initNewDeal, "session", deal), std::string("initNewDeal ") + deal},
         {push(C::initNewDeal, "Session", deal), ""},
         {push(C::cardElected, "session", R"({"symbol":"∞"})"), R"(cardElected {"symbol":"∞"})"},
@@ -80,22 +83,24 @@ TEST(ClientServerTest, EachPushPostsItsEventOnlyWithTheRightTokenAndData) {
         {push(C::openCards, "stale"), ""},
         {push(C::initNewDeal, "session"), ""},
         {push(C::cardElected, "session", "[1]"), ""},
-        {push(C::playerAdded, nullptr, "not JSON"), ""},
-        {push(C::playerRemoved, nullptr, R"({"player_name":5})"), ""},
+        {push(C::playerAdded, "session", "not JSON"), ""},
+        {push(C::playerRemoved, "session", R"({"player_name":5})"), ""},
         {push(C::logout, "session"), ""},
-        {push(C::play, nullptr), "play {}", true},
+        {push(C::play, nullptr), "", true},
         {push(C::play, "session"), "", true},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.push.description());
+        SCOPED_TRACE(std::string(name(row.push.request)) + " " + row.push.token.value_or("-"));
         ClientEnd session{"session"};
         ClientEnd loggedOut{std::nullopt};
         ClientEnd& target = row.toLoggedOut ? loggedOut : session;
         test::FramePeer peer{target.port()};
         peer.send(row.push);
-        peer.send(playerAdded("end"));  // a connection's pushes are handled in order
-        target.recorder.events.waitFor(row.posted.empty() ? 1 : 2);
-        const Lines expected = row.posted.empty() ? Lines{kEndOfRow} : Lines{row.posted, kEndOfRow};
+        // A connection's frames are handled in order: once this is answered,
+        // the push has been.
+        peer.sendBytes(test::frameBytes(1, "?"));
+        ASSERT_TRUE(peer.nextFrame().has_value());
+        const Lines expected = row.posted.empty() ? Lines{} : Lines{row.posted};
         EXPECT_EQ(target.posted(), expected);
         EXPECT_EQ((row.toLoggedOut ? session : loggedOut).recorder.events.size(), 0u);
     }
@@ -158,6 +163,36 @@ TEST(ClientServerTest, ConnectionsAreServedAtOnceEachInOrderOnItsOwnThread) {
     EXPECT_THAT(namesByThread, ::testing::UnorderedElementsAre(Pair(_, "010203"), Pair(_, "111213"),
                                                                Pair(_, "212223")));
     EXPECT_EQ(namesByThread.count(std::this_thread::get_id()), 0u);
+}
+
+// While a login is in flight the pushes wait for its token: checked in the
+// order they came once it is there, dropped after a refusal, the oldest
+// dropped beyond the bound.
+TEST(PushGateTest, HoldsPushesUntilTheLoginIsAnswered) {
+    for (const bool accepted : {true, false}) {
+        SCOPED_TRACE(accepted ? "accepted" : "refused");
+        Shared shared;
+        NotificationCenter center;
+        test::EventRecorder recorder{center, {Event::playerDidAdd}};
+        PushGate gate;
+        const PushReceiver receiver{shared, center, &gate};
+        gate.hold();
+        test::StdoutCapture dropped;
+        for (std::size_t i = 0; i <= PushGate::kMaxHeldPushes; ++i) {
+            gate.admit(playerAdded(std::to_string(i)), receiver);
+        }
+        dropped.finish();
+        EXPECT_EQ(dropped.countLines("Push dropped: too many arrived while logging in"), 1u);
+        EXPECT_EQ(recorder.events.size(), 0u);
+        shared.setToken("session");
+        accepted ? gate.release(receiver) : gate.drop();
+        gate.admit(playerAdded("after"), receiver);
+        const std::vector<test::RecordedEvent> events = recorder.events.items();
+        ASSERT_EQ(events.size(), accepted ? PushGate::kMaxHeldPushes + 1 : 1u);
+        EXPECT_EQ(events.front().notification.userInfo.get<std::string>("player_name"),
+                  accepted ? "1" : "after");
+        EXPECT_EQ(events.back().notification.userInfo.get<std::string>("player_name"), "after");
+    }
 }
 
 }  // namespace
