@@ -7,7 +7,7 @@ ifdef CI
 CMAKE_FLAGS += -DTARVENDO_WERROR=ON
 endif
 
-.PHONY: bootstrap configure build test bench run demo package format tidy tsan asan fuzz fuzz-ci clean
+.PHONY: bootstrap configure build test bench run demo package format format-check headless tidy tsan asan fuzz fuzz-ci clean
 
 bootstrap:
 	@scripts/bootstrap
@@ -78,5 +78,15 @@ tidy: build
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i
 
+# Fails on any file that make format would change.
+format-check: bootstrap
+	@git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run -Werror
+
+# The server and the bots alone, without Qt: they must build where no Qt is.
+headless: bootstrap
+	@cmake -S . -B build-headless -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVENDO_BUILD_CLIENT=OFF \
+	  -DTARVENDO_BUILD_TESTS=OFF -DTARVENDO_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-headless -j $(JOBS) --target tarvendo-server tarvendo-bot
+
 clean:
-	@rm -rf $(BUILD_DIR) build-tsan build-asan build-fuzz build-bench
+	@rm -rf $(BUILD_DIR) build-tsan build-asan build-fuzz build-bench build-headless
