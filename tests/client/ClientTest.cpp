@@ -27,6 +27,7 @@
 #include "client/table/SegmentedControl.h"
 #include "client/table/Texture.h"
 #include "client/table/ToolBar.h"
+#include "client/table/Workspace.h"
 #include "session/MainQueue.h"
 #include "support/PushSink.h"
 #include "support/ScriptedGameServer.h"
@@ -328,9 +329,6 @@ TEST(TextureTest, CardsGoOverTheOpaqueTextureAndAtopAnyOtherBackground) {
 class AppTest : public ::testing::Test {
 protected:
     AppTest() {
-        observer_.registerEvent(Event::playerDidAdd, [this](const Notification& posted) {
-            players_.push_back(posted.userInfo.get<std::string>("player_name").value_or(""));
-        });
         storeServerAddress("10.1.2.3");
         delegate_.applicationWillFinishLaunching();
         delegate_.applicationDidFinishLaunching();
@@ -347,9 +345,6 @@ protected:
         line("gameName")->setText(game);
     }
     QString serverPort() const { return QString::number(server_.address().port); }
-    bool quits() {
-        return waitUntil([this] { return quitCount_ > 0; });
-    }
 
     AlertRecorder alerts_;
     ScriptedGameServer server_;
@@ -358,34 +353,15 @@ protected:
     AppDelegate delegate_{AppOptions{clientPort_, std::nullopt, [this] {
                                          ++quitCount_;
                                      }}};
-    Texts players_;  // announced by playerDidAdd
-    EventObserver observer_{session().center()};
 };
-
-TEST_F(AppTest, LaunchCentresTheWindowAndTheFormOffersTheRememberedAddress) {
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(delegate_.window()->geometry(),
-              QRect(int(screen.width() * 0.15), int(screen.height() * 0.1),
-                    int(screen.width() * 0.7), int(screen.height() * 0.8)));
-    EXPECT_EQ(line("serverAddress")->text(), "10.1.2.3");
-    EXPECT_EQ(line("serverPort")->text(), "50000");
-    EXPECT_EQ(delegate_.loginWindow()->focusWidget(), line("userName"));
-    admin()->setChecked(true);
-    EXPECT_EQ(delegate_.loginWindow()->focusWidget(), line("gameName"));
-}
 
 // The checks stop at the first failure with its alert; the game server's
 // refusals have their own alerts, any other answer ends silently. No answer
 // at all shows the lost connection.
 TEST_F(AppTest, FailedLoginsShowTheirAlertsAndALostServerTheStatusLine) {
-    struct Attempt {
-        QString name, port;
-        const char* game;
-        std::optional<AnswerMessage> answer;
-        QString alert;
-    };
     const QString open = serverPort();
-    for (const Attempt& attempt : std::vector<Attempt>{
+    using Row = std::tuple<QString, QString, const char*, std::optional<AnswerMessage>, QString>;
+    for (const auto& [name, port, game, answer, alert] : std::vector<Row>{
              {"", "70000", nullptr, std::nullopt,
               "Invalid server address / Try to enter valid server address or exit."},
              {" ", "50000", nullptr, std::nullopt,
@@ -401,15 +377,14 @@ TEST_F(AppTest, FailedLoginsShowTheirAlertsAndALostServerTheStatusLine) {
              {"Ann", open, nullptr, AnswerMessage::userNameAlreadyInUse,
               "Can't login with this name. / This name is already in use."},
              {"Ann", open, nullptr, AnswerMessage::invalidData, ""}}) {
-        SCOPED_TRACE(attempt.alert.toStdString());
-        if (attempt.answer) {
-            server_.answerNext(*attempt.answer, 3);
+        SCOPED_TRACE(alert.toStdString());
+        if (answer) {
+            server_.answerNext(*answer, 3);
         }
         const QStringList before = textsOf(alerts_);
-        fill(attempt.name, attempt.port, attempt.game);
+        fill(name, port, game);
         delegate_.loginWindow()->okDidClick();
-        EXPECT_EQ(textsOf(alerts_),
-                  attempt.alert.isEmpty() ? before : before + QStringList{attempt.alert});
+        EXPECT_EQ(textsOf(alerts_), alert.isEmpty() ? before : before + QStringList{alert});
     }
     EXPECT_FALSE(delegate_.window()->isVisible()) << "no login";
     EXPECT_FALSE(session().shared().token().has_value());
@@ -424,16 +399,28 @@ TEST_F(AppTest, FailedLoginsShowTheirAlertsAndALostServerTheStatusLine) {
     EXPECT_EQ(bodyOf(server_.requests()[1])["game_name"], "Sprint");
 }
 
-// Return in a field presses OK; the players already in the game are told
-// before the login succeeds and the main window takes over. Quitting logs
-// out a tenth of a second later, forgets the token on OK, closes the
-// connection, stops the client server and quits once.
-TEST_F(AppTest, LoginTitlesTheWindowAndQuittingLogsOut) {
+// The main window waits centred for the login; the form offers the address
+// used last. Return in a field presses OK; the players already in the game
+// are told before the login succeeds and the main window takes over.
+// Quitting logs out a tenth of a second later, forgets the token on OK,
+// closes the connection, stops the client server and quits once.
+TEST_F(AppTest, LaunchLoginAndQuit) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(delegate_.window()->geometry(),
+              QRect(int(screen.width() * 0.15), int(screen.height() * 0.1),
+                    int(screen.width() * 0.7), int(screen.height() * 0.8)));
+    EXPECT_EQ(line("serverAddress")->text(), "10.1.2.3");
+    EXPECT_EQ(line("serverPort")->text(), "50000");
+    EXPECT_EQ(delegate_.loginWindow()->focusWidget(), line("userName"));
+    admin()->setChecked(true);
+    EXPECT_EQ(delegate_.loginWindow()->focusWidget(), line("gameName"));
     server_.answerNext(
         {0, AnswerMessage::OK, "tok-1", "Sprint 12", ByteBuffer::fromText(R"(["Ann","Bob"])")});
     fill(" Ann \n", serverPort());
     QTest::keyClick(line("userName"), Qt::Key_Return);
-    EXPECT_EQ(players_, (Texts{"Ann", "Bob"}));
+    const auto seats = delegate_.window()->mainView()->workspace()->desktop()->seats();
+    ASSERT_EQ(seats.size(), 2U);
+    EXPECT_EQ(seats[1].playerName, "Bob");
     EXPECT_EQ(
         bodyOf(server_.requests().at(0)),
         (Json{{"player_name", "Ann"}, {"game_name", ""}, {"client_server_port", clientPort_}}));
@@ -450,7 +437,7 @@ TEST_F(AppTest, LoginTitlesTheWindowAndQuittingLogsOut) {
     const auto asked = std::chrono::steady_clock::now();
     delegate_.applicationShouldTerminate();
     delegate_.applicationShouldTerminate();
-    ASSERT_TRUE(quits());
+    ASSERT_TRUE(waitUntil([this] { return quitCount_ > 0; }));
     EXPECT_GE(std::chrono::steady_clock::now() - asked, 100ms);
     EXPECT_EQ(codesOf(server_), (std::vector{RequestCode::loginPlayer, RequestCode::logout}));
     EXPECT_EQ(server_.requests()[1].token, "tok-1");
@@ -486,10 +473,8 @@ TEST(AppDelegateTest, TerminationEndsTheEventLoopAndARefusedLogoutKeepsTheToken)
 // Each task records its value and the thread it ran on.
 TEST(QtMainQueueTest, TasksFromAnyThreadRunOnTheMainThreadInOrderNeverInsideThePost) {
     std::vector<std::pair<int, QThread*>> ran;
-    const auto task = [&ran](int value) -> Task {
-        return [&ran, value] {
-            ran.emplace_back(value, QThread::currentThread());
-        };
+    const auto task = [&ran](int value) {
+        return Task([&ran, value] { ran.emplace_back(value, QThread::currentThread()); });
     };
     std::thread([&] {
         runOnMain(task(0));
@@ -499,7 +484,6 @@ TEST(QtMainQueueTest, TasksFromAnyThreadRunOnTheMainThreadInOrderNeverInsideTheP
     after(0.01, task(3)).cancel();
     EXPECT_TRUE(ran.empty());
     ASSERT_TRUE(waitUntil([&] { return ran.size() == 3; }));
-    QTest::qWait(20);
     QThread* const main = qApp->thread();
     EXPECT_EQ(ran, (std::vector<std::pair<int, QThread*>>{{0, main}, {1, main}, {2, main}}));
 }
