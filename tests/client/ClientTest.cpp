@@ -102,7 +102,7 @@ protected:
     }
     CardStore& store() { return session_.cardStore(); }
     QImage drawnDeck() { return deck_.grab().toImage(); }  // drawing lays the row out
-    QRectF rectOf(std::size_t card) { return *store().cards()[card].visibleRect(); }
+    QRectF rectOf(std::size_t card) { return store().cards()[card].visibleRect().value(); }
     void click(std::size_t card) {
         QTest::mouseClick(&deck_, Qt::LeftButton, {}, rectOf(card).center().toPoint());
     }
@@ -197,8 +197,8 @@ TEST_F(TableTest, ElectionAfterTheDelayLocksTheDeckAndARefusalIsPrinted) {
         EXPECT_EQ(output.text().empty(), printed.empty()) << output.text();
     }
     EXPECT_EQ(codesOf(server_), std::vector(2, RequestCode::cardElected));
-    EXPECT_EQ(server_.requests()[1].token, "tok");
-    EXPECT_EQ(bodyOf(server_.requests()[1]), (Json{{"player_name", "Ann"}, {"symbol", "∞"}}));
+    EXPECT_EQ(server_.requests().at(1).token, "tok");
+    EXPECT_EQ(bodyOf(server_.requests().at(1)), (Json{{"player_name", "Ann"}, {"symbol", "∞"}}));
 }
 
 // Seats in the order of the names' UTF-8 bytes (capitals first, and not in
@@ -263,7 +263,7 @@ TEST_F(TableTest, ToolBarSegmentsFollowAWholeDealAndRefusalsChangeNothing) {
     EXPECT_EQ(codesOf(server_),
               (std::vector{RequestCode::initNewDeal, RequestCode::initNewDeal, RequestCode::play,
                            RequestCode::play, RequestCode::openCards, RequestCode::openCards}));
-    EXPECT_EQ(bodyOf(server_.requests()[1]), (Json{{"title", "Checkout"}}));
+    EXPECT_EQ(bodyOf(server_.requests().at(1)), (Json{{"title", "Checkout"}}));
     EXPECT_EQ(textsOf(alerts_), (QStringList{"The deal name can't by empty! / Type the name",
                                              "Error: can't initialize new game / invalidToken",
                                              "Error: can't play / error",
@@ -395,8 +395,8 @@ TEST_F(AppTest, FailedLoginsShowTheirAlertsAndALostServerTheStatusLine) {
     EXPECT_EQ(status->isHidden() ? "" : status->text(), ConnectionStatus::kLostText);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy cursor ends with it";
     EXPECT_EQ(QSettings("Tarvendo", "Tarvendo Base").value("serverAddress"), "127.0.0.1");
-    EXPECT_EQ(codesOf(server_)[1], RequestCode::loginAdmin);
-    EXPECT_EQ(bodyOf(server_.requests()[1])["game_name"], "Sprint");
+    EXPECT_EQ(codesOf(server_).at(1), RequestCode::loginAdmin);
+    EXPECT_EQ(bodyOf(server_.requests().at(1))["game_name"], "Sprint");
 }
 
 // The main window waits centred for the login; the form offers the address
@@ -440,7 +440,7 @@ TEST_F(AppTest, LaunchLoginAndQuit) {
     ASSERT_TRUE(waitUntil([this] { return quitCount_ > 0; }));
     EXPECT_GE(std::chrono::steady_clock::now() - asked, 100ms);
     EXPECT_EQ(codesOf(server_), (std::vector{RequestCode::loginPlayer, RequestCode::logout}));
-    EXPECT_EQ(server_.requests()[1].token, "tok-1");
+    EXPECT_EQ(server_.requests().at(1).token, "tok-1");
     EXPECT_FALSE(session().shared().token().has_value());
     EXPECT_FALSE(session().connection().isConnectedToServer());
     EXPECT_TRUE(push.seesEndOfStream()) << "the client server has stopped";
