@@ -69,8 +69,8 @@ bool isBlack(QColor color) {
     return color.alpha() == 255 && color.value() < 40;
 }
 
-// The box around the pixels of one colour within an area of an image.
-QRect inkOf(const QImage& image, const QRect& area, bool (*is)(QColor)) {
+// The box around the pixels of one colour, the ink, within an area of an image.
+QRect ink(const QImage& image, const QRect& area, bool (*is)(QColor)) {
     QRect box;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
@@ -158,8 +158,8 @@ TEST_F(TableTest, ClickRaisesACardInRedAndASecondClickLowersIt) {
     click(4);
     const QImage image = drawnDeck();
     EXPECT_NEAR(resting.y() - rectOf(4).y(), 0.15 * resting.height(), 0.001);
-    EXPECT_GT(inkOf(image, rectOf(4).toRect(), isRed).height(), 30);
-    EXPECT_TRUE(inkOf(image, rectOf(5).toRect(), isRed).isNull());
+    EXPECT_GT(ink(image, rectOf(4).toRect(), isRed).height(), 30);
+    EXPECT_TRUE(ink(image, rectOf(5).toRect(), isRed).isNull());
     click(5);
     click(4);
     EXPECT_FALSE(store().selectedPosition().has_value()) << "only the selected card takes clicks";
@@ -211,8 +211,8 @@ TEST_F(TableTest, DesktopSeatsThePlayersAndShowsTheirCardsFaceDownUntilOpenCards
     post(Event::cardElected, named("bob").setText("symbol", "8"));
     EXPECT_EQ(seats(), (Texts{"Alice #", "Carol #", "bob #!", "Ａ #", "😀 #"}));
     const QImage image = desktop_.grab().toImage();
-    EXPECT_GT(inkOf(image, {10, 60, 80, 120}, isRed).height(), 30) << "Alice's # is red";
-    EXPECT_TRUE(inkOf(image, {210, 60, 80, 120}, isRed).isNull()) << "bob's is black";
+    EXPECT_GT(ink(image, {10, 60, 80, 120}, isRed).height(), 30) << "Alice's # is red";
+    EXPECT_TRUE(ink(image, {210, 60, 80, 120}, isRed).isNull()) << "bob's is black";
     post(Event::openCards);
     post(Event::cardElected, named("Alice").setText("symbol", "13"));
     EXPECT_EQ(seats(), (Texts{"Alice 13", "Carol #", "bob 8", "Ａ #", "😀 #"}));
@@ -273,8 +273,7 @@ TEST_F(TableTest, ToolBarSegmentsFollowAWholeDealAndRefusalsChangeNothing) {
 // Sizes in the card layout are pixels: at 120 points a digit would stand
 // some 116 pixels tall instead of 87.
 TEST(CardTest, SymbolIsSetAt120Pixels) {
-    EXPECT_NEAR(inkOf(Card(QStringLiteral("8")).image(), {0, 0, 200, 260}, isBlack).height(), 87,
-                8);
+    EXPECT_NEAR(ink(Card(QStringLiteral("8")).image(), {0, 0, 200, 260}, isBlack).height(), 87, 8);
 }
 
 // The paper texture with an image drawn on it.
@@ -320,8 +319,7 @@ TEST(TextureTest, CardsGoOverTheOpaqueTextureAndAtopAnyOtherBackground) {
     EXPECT_EQ(cardComposition(QBrush(QColor(255, 255, 255, 128))),
               QPainter::CompositionMode_SourceAtop);
     const QImage card = Card(QStringLiteral("13")).image();
-    EXPECT_EQ(onTable(card, {10, 10}),
-              onTable(card, {10, 10}, QPainter::CompositionMode_SourceAtop));
+    EXPECT_EQ(onTable(card, {}), onTable(card, {}, QPainter::CompositionMode_SourceAtop));
 }
 
 // A launched client against a scripted game server, counting its quits
@@ -357,7 +355,7 @@ protected:
 
 // The checks stop at the first failure with its alert; the game server's
 // refusals have their own alerts, any other answer ends silently. No answer
-// at all shows the lost connection.
+// at all shows the lost connection. Escape gives up: the application quits.
 TEST_F(AppTest, FailedLoginsShowTheirAlertsAndALostServerTheStatusLine) {
     const QString open = serverPort();
     using Row = std::tuple<QString, QString, const char*, std::optional<AnswerMessage>, QString>;
@@ -394,6 +392,8 @@ TEST_F(AppTest, FailedLoginsShowTheirAlertsAndALostServerTheStatusLine) {
     const QLabel* status = delegate_.window()->connectionStatus();
     EXPECT_EQ(status->isHidden() ? "" : status->text(), ConnectionStatus::kLostText);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy cursor ends with it";
+    QTest::keyClick(delegate_.loginWindow(), Qt::Key_Escape);
+    EXPECT_TRUE(waitUntil([this] { return quitCount_ > 0; })) << "giving up at login quits";
     EXPECT_EQ(QSettings("Tarvendo", "Tarvendo Base").value("serverAddress"), "127.0.0.1");
     EXPECT_EQ(codesOf(server_).at(1), RequestCode::loginAdmin);
     EXPECT_EQ(bodyOf(server_.requests().at(1))["game_name"], "Sprint");
