@@ -360,7 +360,7 @@ protected:
 // The checks stop at the first failure with its alert; the game server's
 // refusals have their own alerts, any other answer ends silently. No answer
 // at all shows the lost connection. Escape gives up: the application quits.
-TEST_F(AppTest, FailedLoginsShowTheirAlertsAndALostServerTheStatusLine) {
+TEST_F(AppTest, FailedLoginsShowTheirAlertsOrTheLostConnectionAndEscapeQuits) {
     const QString open = serverPort();
     using Row = std::tuple<QString, QString, const char*, std::optional<AnswerMessage>, QString>;
     for (const auto& [name, port, game, answer, alert] : std::vector<Row>{
@@ -405,7 +405,7 @@ TEST_F(AppTest, FailedLoginsShowTheirAlertsAndALostServerTheStatusLine) {
 
 // The main window waits centred for the login; the form offers the address
 // used last. Return in a field presses OK; the players already in the game
-// are told before the login succeeds and the main window takes over.
+// take their seats and the main window takes over.
 // Closing the window, or quitting, logs out a tenth of a second later,
 // forgets the token on OK, closes the connection, stops the client server
 // and quits once.
