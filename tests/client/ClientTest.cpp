@@ -233,9 +233,10 @@ TEST_F(TableTest, DesktopSeatsThePlayersAndShowsTheirCardsFaceDownUntilOpenCards
     EXPECT_EQ(desktop_.seats()[24].cell, QRectF(0, 450, 100, 150));
 }
 
-// Each segment switches itself off on OK; a refusal shows its alert and
-// leaves the segments as they were (a second press goes out), no answer
-// shows nothing.
+// Each segment switches itself off on OK, and a new deal switches Open off;
+// a refusal shows its alert, in words (the server's own, or a sentence for
+// its message), and leaves the segments as they were (a second press goes
+// out); no answer shows nothing.
 TEST_F(TableTest, ToolBarSegmentsFollowAWholeDealAndRefusalsChangeNothing) {
     post(Event::userIsLoggedIn, UserInfo().setBoolean("is_admin", false));
     EXPECT_TRUE(toolBar().isHidden()) << "only the admin has it";
@@ -251,7 +252,7 @@ TEST_F(TableTest, ToolBarSegmentsFollowAWholeDealAndRefusalsChangeNothing) {
     EXPECT_EQ(segments(), "I--");
     startDeal("checkout ");
     EXPECT_EQ(segments(), "IP-");
-    server_.answerNext(AnswerMessage::error);
+    server_.answerNext(Answer{3, AnswerMessage::error, "", "Only the admin leads the deal", {}});
     press(ToolBar::playSegment);
     press(ToolBar::playSegment);
     EXPECT_EQ(segments(), "I--");
@@ -261,17 +262,22 @@ TEST_F(TableTest, ToolBarSegmentsFollowAWholeDealAndRefusalsChangeNothing) {
     press(ToolBar::openSegment);
     EXPECT_EQ(segments(), "I--");
     post(Event::cardsReadyToOpen);
+    startDeal("next");
+    EXPECT_EQ(segments(), "IP-") << "nobody has voted in the new deal";
+    post(Event::cardsReadyToOpen);
     server_.goAway();
     press(ToolBar::openSegment);
-    EXPECT_EQ(segments(), "I-O");
+    EXPECT_EQ(segments(), "IPO");
     EXPECT_EQ(codesOf(server_),
               (std::vector{RequestCode::initNewDeal, RequestCode::initNewDeal, RequestCode::play,
-                           RequestCode::play, RequestCode::openCards, RequestCode::openCards}));
+                           RequestCode::play, RequestCode::openCards, RequestCode::openCards,
+                           RequestCode::initNewDeal}));
     EXPECT_EQ(bodyOf(server_.requests().at(1)), (Json{{"title", "Checkout"}}));
     EXPECT_EQ(textsOf(alerts_), (QStringList{"The deal name can't by empty! / Type the name",
-                                             "Error: can't initialize new game / invalidToken",
-                                             "Error: can't play / error",
-                                             "Error: can'open cards / adminNotLoggedIn"}));
+                                             "Error: can't initialize new game / The game "
+                                             "server does not know this session any more.",
+                                             "Error: can't play / Only the admin leads the deal",
+                                             "Error: can'open cards / The game has no admin yet."}));
 }
 
 // Sizes in the card layout are pixels: at 120 points a digit would stand
@@ -359,7 +365,8 @@ protected:
 
 // The checks stop at the first failure with its alert; the game server's
 // refusals have their own alerts, any other answer ends silently. No answer
-// at all shows the lost connection. Escape gives up: the application quits.
+// at all ends silently too, but the next OK connects afresh. Escape gives
+// up: the application quits.
 TEST_F(AppTest, FailedLoginsShowTheirAlertsOrTheLostConnectionAndEscapeQuits) {
     const QString open = serverPort();
     using Row = std::tuple<QString, QString, const char*, std::optional<AnswerMessage>, QString>;
@@ -393,9 +400,11 @@ TEST_F(AppTest, FailedLoginsShowTheirAlertsOrTheLostConnectionAndEscapeQuits) {
     server_.goAway();
     delegate_.loginWindow()->okDidClick();
     EXPECT_EQ(alerts_.alerts().size(), 7U) << "none for no answer";
-    const QLabel* status = delegate_.window()->connectionStatus();
-    EXPECT_EQ(status->isHidden() ? "" : status->text(), ConnectionStatus::kLostText);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy cursor ends with it";
+    delegate_.loginWindow()->okDidClick();
+    EXPECT_EQ(textsOf(alerts_).back(),
+              "Can't connect to the server. / Correct server data and try again, or exit")
+        << "the closed connection is opened afresh, and the server is gone";
     QTest::keyClick(delegate_.loginWindow(), Qt::Key_Escape);
     EXPECT_TRUE(waitUntil([this] { return quitCount_ > 0; })) << "giving up at login quits";
     EXPECT_EQ(QSettings("Tarvendo", "Tarvendo Base").value("serverAddress"), "127.0.0.1");
