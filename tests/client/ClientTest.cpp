@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include "client/app/MainWindow.h"
 #include "client/login/LoginWindowController.h"
 #include "client/login/Settings.h"
+#include "client/qt/ElidedLabel.h"
 #include "client/qt/QtMainQueue.h"
 #include "client/table/Deck.h"
 #include "client/table/Desktop.h"
@@ -247,6 +249,18 @@ TEST_F(TableTest, ToolBarSegmentsFollowAWholeDealAndRefusalsChangeNothing) {
     dialog->acceptButton()->click();
     QTest::keyClick(dialog->gameTitle(), Qt::Key_Escape);
     EXPECT_EQ(toolBar().dealTitleViewController(), nullptr) << "Escape drops it at once";
+    view_.resize(1008, 600);
+    view_.show();
+    dialog = press(ToolBar::initSegment);
+    const QPoint under = dialog->pos() - view_.pos();
+    view_.move(view_.pos() + QPoint(30, 20));
+    EXPECT_TRUE(waitUntil([&] { return dialog->pos() - view_.pos() == under; }))
+        << "it follows the window";
+    const QRect screen = view_.screen()->availableGeometry();
+    view_.move(screen.right() - 300, view_.y());
+    EXPECT_TRUE(waitUntil([&] { return dialog->geometry().right() <= screen.right(); }))
+        << "and stays on the screen";
+    QTest::keyClick(dialog->gameTitle(), Qt::Key_Escape);
     server_.answerNext(AnswerMessage::invalidToken);
     startDeal("story");
     EXPECT_EQ(segments(), "I--");
@@ -273,11 +287,12 @@ TEST_F(TableTest, ToolBarSegmentsFollowAWholeDealAndRefusalsChangeNothing) {
                            RequestCode::play, RequestCode::openCards, RequestCode::openCards,
                            RequestCode::initNewDeal}));
     EXPECT_EQ(bodyOf(server_.requests().at(1)), (Json{{"title", "Checkout"}}));
-    EXPECT_EQ(textsOf(alerts_), (QStringList{"The deal name can't by empty! / Type the name",
-                                             "Error: can't initialize new game / The game "
-                                             "server does not know this session any more.",
-                                             "Error: can't play / Only the admin leads the deal",
-                                             "Error: can'open cards / The game has no admin yet."}));
+    EXPECT_EQ(textsOf(alerts_),
+              (QStringList{"The deal name can't by empty! / Type the name",
+                           "Error: can't initialize new game / The game "
+                           "server does not know this session any more.",
+                           "Error: can't play / Only the admin leads the deal",
+                           "Error: can'open cards / The game has no admin yet."}));
 }
 
 // Sizes in the card layout are pixels: at 120 points a digit would stand
@@ -419,15 +434,19 @@ TEST_F(AppTest, FailedLoginsShowTheirAlertsOrTheLostConnectionAndEscapeQuits) {
 // forgets the token on OK, closes the connection, stops the client server
 // and quits once.
 TEST_F(AppTest, LaunchLoginAndQuit) {
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(mainWindowGeometry({1440, 900}), QRect(216, 90, 1008, 720)) << "rounded";
     EXPECT_EQ(delegate_.window()->geometry(),
-              QRect(int(screen.width() * 0.15), int(screen.height() * 0.1),
-                    int(screen.width() * 0.7), int(screen.height() * 0.8)));
+              mainWindowGeometry(QGuiApplication::primaryScreen()->geometry().size()));
     EXPECT_EQ(line("serverAddress")->text(), "10.1.2.3");
     EXPECT_EQ(line("serverPort")->text(), "50000");
     EXPECT_EQ(delegate_.loginWindow()->focusWidget(), line("userName"));
     admin()->setChecked(true);
     EXPECT_EQ(delegate_.loginWindow()->focusWidget(), line("gameName"));
+    QGuiApplication::clipboard()->setText(QString("😀").repeated(70));
+    line("userName")->paste();
+    EXPECT_EQ(line("userName")->text(), QString("😀").repeated(64)) << "64 characters, not units";
+    EXPECT_EQ(delegate_.loginWindow()->findChild<QLabel*>("limitNotice")->text(),
+              "A name has at most 64 characters.");
     server_.answerNext(
         {0, AnswerMessage::OK, "tok-1", "Sprint 12", ByteBuffer::fromText(R"(["Ann","Bob"])")});
     fill(" Ann \n", serverPort());
@@ -446,6 +465,14 @@ TEST_F(AppTest, LaunchLoginAndQuit) {
     };
     EXPECT_EQ(dealLineAfter(UserInfo().setText("title", "Story")), "Game: Sprint 12, Deal: Story");
     EXPECT_EQ(dealLineAfter(UserInfo().setText("title", " \n")), "Game: Sprint 12");
+    const int width = delegate_.window()->width();
+    const std::string longTitle(270, 'w');
+    EXPECT_EQ(dealLineAfter(UserInfo().setText("title", longTitle)),
+              QString::fromStdString("Game: Sprint 12, Deal: " + longTitle));
+    const auto* dealLine = static_cast<ElidedLabel*>(delegate_.window()->dealTitle());
+    EXPECT_EQ(delegate_.window()->width(), width) << "a long title never widens the window";
+    EXPECT_TRUE(dealLine->shownText().contains("…"));
+    EXPECT_EQ(dealLine->toolTip(), dealLine->text());
 
     FramePeer push(clientPort_);
     const auto asked = std::chrono::steady_clock::now();
