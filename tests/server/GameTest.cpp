@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "server/EventLog.h"
 #include "server/Game.h"
 #include "support/Printers.h"
@@ -25,7 +28,7 @@ bool isLogin(RequestCode code) {
 }
 
 struct Row {
-    std::optional<std::string> token;  // the asker's, or the one a login gets
+    std::string token;  // the asker's, or the one a login gets
     RequestCode code;
     std::optional<Json> body;
     AnswerMessage message;
@@ -33,23 +36,30 @@ struct Row {
     Json data = nullptr;  // the roster a login is told, or what everyone is sent
 };
 
-std::string describe(RequestCode code, const Json& data) {
-    return std::string(name(code)) + " " + data.dump();
-}
-
-// What an accepted row pushes to every other player.
-std::string pushOf(const Row& row) {
-    if (isLogin(row.code)) {
-        return describe(playerAdded, Json{{"player_name", row.data.back()}});
+// Asks the game what the row asks: a login reviewed and admitted under the
+// row's token, or a request with it.
+Outcome ask(Game& game, const Row& row) {
+    if (!isLogin(row.code)) {
+        return game.handle(requestWith(row.code, row.token, row.body));
     }
-    return describe(row.code == logout ? playerRemoved : row.code, row.data);
+    const auto review = game.reviewLogin(requestWith(row.code, std::nullopt, row.body));
+    const Outcome* refused = std::get_if<Outcome>(&review);
+    return refused != nullptr ? *refused : game.admit(std::get<LoginForm>(review), row.token);
 }
 
-// Reviews and admits a login; the outcome of whichever step decided.
-Outcome admitted(Game& game, const Request& request, const std::string& token) {
-    const auto review = game.reviewLogin(request);
-    const Outcome* refused = std::get_if<Outcome>(&review);
-    return refused != nullptr ? *refused : game.admit(std::get<LoginForm>(review), token);
+// A push as its recipient, its token, its code and its data.
+std::string describe(const Push& push) {
+    const Json data = ToolBox::fromJsonObject(push.request.data).value_or(nullptr);
+    return push.recipient + " " + push.request.token.value_or("-") + " " +
+           std::string(name(push.request.request)) + " " + data.dump();
+}
+
+// What an accepted row pushes to the player with the token.
+std::string pushOf(const Row& row, const std::string& to) {
+    const bool joined = isLogin(row.code);
+    const RequestCode code = joined ? playerAdded : row.code == logout ? playerRemoved : row.code;
+    const Json data = joined ? Json{{"player_name", row.data.back()}} : row.data;
+    return describe(Push{to, requestWith(code, to, data)});
 }
 
 // A game of at most four, request after request: who may ask what when, and
@@ -110,27 +120,18 @@ TEST(GameTest, RequestsInTurn) {
         {"Bob", cardElected, vote("Bob", "8"), error, notYet},
     };
     Game game(4);
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const Row& row = rows[i];
-        SCOPED_TRACE(std::to_string(i + 1) + ": " + std::string(name(row.code)));
-        const Request request =
-            requestWith(row.code, isLogin(row.code) ? std::nullopt : row.token, row.body);
-        const Outcome outcome =
-            isLogin(row.code) ? admitted(game, request, row.token.value()) : game.handle(request);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(&row - rows + 1) + ": " + std::string(name(row.code)));
+        const Outcome outcome = ask(game, row);
         EXPECT_EQ(outcome.answer.message, row.message);
         EXPECT_EQ(outcome.answer.info.value_or(""), row.info);
         EXPECT_EQ(outcome.answer.code == 0, row.message == OK);
-        std::vector<std::string> pushes;
-        for (const Push& push : outcome.pushes) {
-            pushes.push_back(
-                push.recipient + " " + push.request.token.value_or("-") + " " +
-                describe(push.request.request,
-                         ToolBox::fromJsonObject(push.request.data).value_or(nullptr)));
-        }
-        std::vector<std::string> expected;
+        std::vector<std::string> pushes, expected;
+        std::transform(outcome.pushes.begin(), outcome.pushes.end(), std::back_inserter(pushes),
+                       describe);
         for (const Player& player : game.roster().players()) {
             if (outcome.ok() && !(isLogin(row.code) && player.token == row.token)) {
-                expected.push_back(player.token + " " + player.token + " " + pushOf(row));
+                expected.push_back(pushOf(row, player.token));
             }
         }
         EXPECT_EQ(pushes, expected);
@@ -146,7 +147,7 @@ TEST(GameTest, RequestsInTurn) {
 // seat taken meanwhile still counts.
 TEST(GameTest, AdmissionChecksTheSeatAgain) {
     Game game;
-    admitted(game, requestWith(loginAdmin, std::nullopt, login("Ann")), "ann");
+    ask(game, Row{"ann", loginAdmin, login("Ann"), OK, ""});
     const Request bob = requestWith(loginPlayer, std::nullopt, login("Bob"));
     const auto first = game.reviewLogin(bob);
     const auto second = game.reviewLogin(bob);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <iterator>
 #include <sstream>
@@ -16,17 +17,17 @@
 namespace tarvendo::test {
 namespace {
 
-using Code = RequestCode;
-using Message = AnswerMessage;
+using enum RequestCode;
+using enum AnswerMessage;
 
-Request loginOf(Code code, const std::string& name, std::int32_t port) {
+Request loginOf(RequestCode code, const std::string& name, std::int32_t port) {
     return requestWith(
         code, std::nullopt,
         Json{{"player_name", name}, {"game_name", "G"}, {"client_server_port", port}});
 }
 
 // The message of the next answer; absent when none comes.
-std::optional<Message> nextMessage(FramePeer& peer) {
+std::optional<AnswerMessage> nextMessage(FramePeer& peer) {
     const std::optional<ByteBuffer> frame = peer.nextFrame();
     const std::optional<Answer> answer = frame ? Answer::usingJson(*frame) : std::nullopt;
     return answer ? std::optional(answer->message) : std::nullopt;
@@ -37,16 +38,18 @@ std::optional<Message> nextMessage(FramePeer& peer) {
 // answered and the connection goes on, idle or not; an oversized frame
 // ("GET " is one too) is refused and closes it. A login connects back to the
 // client server at the address it came from. A player whose request
-// connection closes, or whose push connection fails, leaves and Ann is told.
+// connection closes, or whose pushes are not taken within the send limit,
+// leaves and Ann is told.
 TEST(HostTest, ConnectionsOverTheirLives) {
     server::GameServerSettings settings;
     settings.frames.stallTimeout = 300ms;
+    settings.host.push.sendTimeout = 200ms;
     RunningServer server(settings);
     TestPlayer ann(server.address());
-    ann.join(Code::loginAdmin, "Ann");
+    ann.join(loginAdmin, "Ann");
     const auto annIsToldOf = [&](const char* name, const std::string& why) {
         EXPECT_TRUE(ann.pushes.pushes.waitForMatch(
-            [&](const Request& push) { return isPushFor(push, Code::playerRemoved, name); }));
+            [&](const Request& push) { return isPushFor(push, playerRemoved, name); }));
         EXPECT_TRUE(server.log.contains("playerRemoved \"" + std::string(name) + "\" " + why));
     };
     FramePeer eve(server.address().port);
@@ -54,40 +57,44 @@ TEST(HostTest, ConnectionsOverTheirLives) {
          {"", "not json", "[1,2]", "{\"request\":9}", "{\"request\":\"0\"}"}) {
         SCOPED_TRACE(payload);
         eve.sendFrame(ByteBuffer::fromText(payload));
-        EXPECT_EQ(nextMessage(eve), Message::unknownRequest);
+        EXPECT_EQ(nextMessage(eve), unknownRequest);
     }
     std::this_thread::sleep_for(600ms);  // idle for twice the stall limit
     PushSink evePushes;
-    eve.send(loginOf(Code::loginPlayer, "Eve", evePushes.port()));
-    EXPECT_EQ(nextMessage(eve), Message::OK);
+    eve.send(loginOf(loginPlayer, "Eve", evePushes.port()));
+    EXPECT_EQ(nextMessage(eve), OK);
     for (const ByteBuffer& oversized :
          {frameBytes(64 * 1024 + 1, "{\"request\":"), ByteBuffer::fromText("GET / HTTP/1.1\r\n")}) {
         FramePeer other(server.address().port);
         other.sendBytes(oversized);
-        EXPECT_EQ(nextMessage(other), Message::invalidData);
+        EXPECT_EQ(nextMessage(other), invalidData);
         EXPECT_TRUE(other.seesEndOfStream());
     }
     EXPECT_TRUE(server.log.contains("oversized frame from 127.0.0.1"));
 
     const Listener clientServer = makeListener();  // on 127.0.0.1 alone
-    for (const auto& [from, expected] : {std::pair{"127.0.0.2", Message::cantConnectToClientServer},
-                                         std::pair{"127.0.0.1", Message::OK}}) {
+    for (const auto& [from, expected] :
+         {std::pair{"127.0.0.2", cantConnectToClientServer}, std::pair{"127.0.0.1", OK}}) {
         SCOPED_TRACE(from);
         FramePeer cid(server.address().port, from);
-        cid.send(loginOf(Code::loginPlayer, "Cid", clientServer.port));
+        cid.send(loginOf(loginPlayer, "Cid", clientServer.port));
         EXPECT_EQ(nextMessage(cid), expected);
     }
     EXPECT_TRUE(acceptOne(clientServer)) << "Cid's push connection";
     annIsToldOf("Cid", "request connection closed");
 
-    TestPlayer bob(server.address());
-    bob.join(Code::loginPlayer, "Bob");
-    bob.pushes.hangUp();
-    // The failure shows when a push to Bob fails: deals bring one about.
-    EXPECT_TRUE(eventually([&] {
-        ann.client.send(Code::initNewDeal, Json{{"title", "Deal"}});
-        return server.log.contains("playerRemoved \"Bob\"", 20ms);
-    }));
+    const Listener stalled = makeListener();  // never accepts, never reads
+    const int smallest = 1;
+    ::setsockopt(stalled.socket->descriptor(), SOL_SOCKET, SO_RCVBUF, &smallest, sizeof smallest);
+    RequestPeer bob(server.address());
+    EXPECT_EQ(bob.login(loginPlayer, "Bob", stalled.port).value().message, OK);
+    // Long titles soon fill every buffer on the way to Bob, beyond the send limit.
+    EXPECT_TRUE(eventually(
+        [&] {
+            ann.client.send(initNewDeal, Json{{"title", std::string(40'000, 't')}});
+            return server.log.contains("playerRemoved \"Bob\"", 20ms);
+        },
+        20s));
     annIsToldOf("Bob", "push connection failed");
 }
 

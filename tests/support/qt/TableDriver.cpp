@@ -16,13 +16,7 @@
 
 namespace tarvendo::test {
 
-namespace {
-
 using client::ToolBar;
-
-constexpr std::chrono::milliseconds kStep = 10s;  // far above any step on a loaded machine
-
-}  // namespace
 
 TableDriver::TableDriver(const Address& server, const QString& admin, const QString& game)
     : delegate(client::AppOptions{freePort(), QString::fromStdString(server.address), {}}),
@@ -42,18 +36,15 @@ TableDriver::TableDriver(const Address& server, const QString& admin, const QStr
 
 bool TableDriver::startDeal(const QString& title) {
     // The previous deal's title dialog is released a moment after it closed.
-    const auto dialog = [this] {
-        return toolBar.dealTitleViewController();
-    };
-    if (!waitUntil([&] { return dialog() == nullptr; }) || !press(ToolBar::initSegment) ||
-        dialog() == nullptr) {
+    if (!waitUntil([this] { return toolBar.dealTitleViewController() == nullptr; }) ||
+        !press(ToolBar::initSegment) || toolBar.dealTitleViewController() == nullptr) {
         return false;
     }
-    QTest::keyClicks(dialog()->gameTitle(), title);
-    QTest::mouseClick(dialog()->acceptButton(), Qt::LeftButton);
+    QTest::keyClicks(toolBar.dealTitleViewController()->gameTitle(), title);
+    QTest::mouseClick(toolBar.dealTitleViewController()->acceptButton(), Qt::LeftButton);
     // The deal's own push takes the cards back; Play deals them out again.
-    return waitUntil([this] { return !deck.canDrawCards(); }, kStep) &&
-           press(ToolBar::playSegment) && waitUntil([this] { return deck.canDrawCards(); }, kStep);
+    return waitUntil([this] { return !deck.canDrawCards(); }) && press(ToolBar::playSegment) &&
+           waitUntil([this] { return deck.canDrawCards(); });
 }
 
 std::optional<QString> TableDriver::pickCard(std::size_t position) {
@@ -62,13 +53,13 @@ std::optional<QString> TableDriver::pickCard(std::size_t position) {
     const QRectF shown = store.cards().at(position).visibleRect().value_or(QRectF());
     QTest::mouseClick(&deck, Qt::LeftButton, {}, shown.center().toPoint());
     // The pick is sent once it has stood for the election delay.
-    const bool sent = store.selectedPosition() == position &&
-                      waitUntil([&] { return !store.canChange(); }, kStep);
+    const bool sent =
+        store.selectedPosition() == position && waitUntil([&] { return !store.canChange(); });
     return sent ? std::optional(store.cards().at(position).symbol()) : std::nullopt;
 }
 
 bool TableDriver::openCards() {
-    return press(ToolBar::openSegment) && waitUntil([this] { return desktop.isOpened(); }, kStep);
+    return press(ToolBar::openSegment) && waitUntil([this] { return desktop.isOpened(); });
 }
 
 bool TableDriver::quitsWithin(std::chrono::milliseconds limit) {
@@ -80,8 +71,7 @@ bool TableDriver::quitsWithin(std::chrono::milliseconds limit) {
 
 bool TableDriver::press(ToolBar::Segment segment) {
     client::SegmentedControl& segments = *toolBar.segmentedControl();
-    if (!waitUntil([&] { return segments.isVisible() && segments.isSegmentEnabled(segment); },
-                   kStep)) {
+    if (!waitUntil([&] { return segments.isVisible() && segments.isSegmentEnabled(segment); })) {
         return false;
     }
     QTest::mouseClick(segments.segment(segment), Qt::LeftButton);

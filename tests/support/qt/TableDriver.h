@@ -17,7 +17,7 @@ namespace tarvendo::test {
 // The client in this process, logging in as the admin of a game, driven
 // through its widgets as a person drives it. It has no quit handler of its
 // own: quitting ends the application's event loop. Each step waits at most
-// ten seconds and says in its result whether it got there.
+// five seconds and says in its result whether it got there.
 class TableDriver {
 public:
     TableDriver(const Address& server, const QString& admin, const QString& game);
