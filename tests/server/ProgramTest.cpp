@@ -4,6 +4,7 @@
 #include <iterator>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "bot/BotOptions.h"
 #include "server/ServerOptions.h"
@@ -110,16 +111,11 @@ TEST(ProgramTest, CommandLines) {
     const std::string port = "--port takes a whole number from 0 to 65535, not ";
     const std::string address = "--server takes HOST:PORT with a port from 1 to 65535";
     const std::string two = "--server h:1 --players 2 ";
-    const std::string server = "tarvendo-server";
-    struct Row {
-        std::string program;
-        std::string line;
-        int status;
-        std::string output;  // a wrong line's reason, or all that is printed
-    };
-    const Row rows[] = {
+    const std::string server = "tarvendo-server", bot = "tarvendo-bot";
+    // The program, the line, the status and a wrong line's reason or all that is printed.
+    const std::tuple<std::string, std::string, int, std::string> rows[] = {
         {server, "--help", 0, server::serverUsage()},
-        {"tarvendo-bot", "--help " + two, 0, bot::botUsage()},
+        {bot, "--help " + two, 0, bot::botUsage()},
         {server, "--version", 0, server + " " TARVENDO_VERSION "\n"},
         {server, "--frobnicate --help", 2, "unknown option --frobnicate"},
         {server, "--port", 2, "--port needs a value"},
@@ -127,24 +123,22 @@ TEST(ProgramTest, CommandLines) {
         {server, "--port 12ab", 2, port + "\"12ab\""},
         {server, "--max-players 0", 2,
          "--max-players takes a whole number from 1 to 128, not \"0\""},
-        {"tarvendo-bot", "--players 2", 2, "--server HOST:PORT is required"},
-        {"tarvendo-bot", "--server h:1", 2, "--players N is required"},
-        {"tarvendo-bot", "--server h --players 2", 2, address},
-        {"tarvendo-bot", "--server h:0 --players 2", 2, address},
-        {"tarvendo-bot", two + "--vote 4", 2,
-         "--vote takes random or a card of the deck, not \"4\""},
-        {"tarvendo-bot", two + "--deals 3", 2, "--deals needs --admin: only the admin leads deals"},
-        {"tarvendo-bot", two + "--client-port-base 65535", 2,
+        {bot, "--players 2", 2, "--server HOST:PORT is required"},
+        {bot, "--server h:1", 2, "--players N is required"},
+        {bot, "--server h --players 2", 2, address},
+        {bot, "--server h:0 --players 2", 2, address},
+        {bot, two + "--vote 4", 2, "--vote takes random or a card of the deck, not \"4\""},
+        {bot, two + "--deals 3", 2, "--deals needs --admin: only the admin leads deals"},
+        {bot, two + "--client-port-base 65535", 2,
          "--client-port-base leaves no room for every player's port"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.program + " " + row.line);
-        const auto child = ChildProcess::start(TARVENDO_BIN_DIR "/" + row.program, words(row.line));
+    for (const auto& [program, line, status, output] : rows) {
+        SCOPED_TRACE(program + " " + line);
+        const auto child = ChildProcess::start(TARVENDO_BIN_DIR "/" + program, words(line));
         ASSERT_TRUE(child);
-        EXPECT_EQ(child->waitForExit(kPatience), row.status);
-        const std::string usage = row.program == server ? server::serverUsage() : bot::botUsage();
-        EXPECT_EQ(child->output(),
-                  row.status == 0 ? row.output : row.program + ": " + row.output + "\n" + usage);
+        EXPECT_EQ(child->waitForExit(kPatience), status);
+        const std::string usage = program == server ? server::serverUsage() : bot::botUsage();
+        EXPECT_EQ(child->output(), status == 0 ? output : program + ": " + output + "\n" + usage);
     }
 }
 
