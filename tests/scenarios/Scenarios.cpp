@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <random>
@@ -14,8 +15,9 @@
 #ifdef TARVENDO_WITH_CLIENT
 #include <QLabel>
 
-#include "client/app/ConnectionStatus.h"
 #include "client/app/MainWindow.h"
+#include "client/app/Reconnector.h"
+#include "client/table/SegmentedControl.h"
 #include "protocol/DeckSymbols.h"
 #include "protocol/Exchange.h"
 #include "support/qt/QtWaiting.h"
@@ -106,10 +108,10 @@ TEST_F(Scenario, HostileAndStalledPeersHoldUpNobody) {
         const std::size_t seen = ann.pushes.pushes.size();
         ann.client.send(initNewDeal, Json{{"title", std::string(40'000, 'a')}});
         ann.client.send(play);
-        // Init, Play and the bot's vote, then Open.
+        // Init, Play and the bot's sealed vote, then its card shown and Open.
         ASSERT_EQ(ann.pushes.pushes.waitFor(seen + 3).size(), seen + 3) << "deal " << deal;
         ann.client.send(openCards);
-        ASSERT_EQ(ann.pushes.pushes.waitFor(seen + 4).size(), seen + 4) << "deal " << deal;
+        ASSERT_EQ(ann.pushes.pushes.waitFor(seen + 5).size(), seen + 5) << "deal " << deal;
     }
     std::this_thread::sleep_for(1s);  // Slow stalls a while longer, within the send limit
     backlog->setTimeouts(kPatience, kPatience);
@@ -121,15 +123,15 @@ TEST_F(Scenario, HostileAndStalledPeersHoldUpNobody) {
         EXPECT_EQ(got->request, push->request);
         EXPECT_EQ(got->data, push->data);
     }
-    EXPECT_NE(stop(bot).find("openCards=8 cardElected=8"), std::string::npos) << bot.output();
+    EXPECT_NE(stop(bot).find("openCards=8 cardElected=16"), std::string::npos) << bot.output();
     EXPECT_NE(stop(*server.child, SIGINT).find(" stopping"), std::string::npos);
 }
 
 // A full table of bots, deal after deal with no think time: a team of 24 for
 // a warm-up of 100 deals, then another for the rest of TARVENDO_SOAK_DEALS
-// (1,000). The bots' own checks: every deal done, every push once per player,
-// in its deal's order and with its own token, every vote taken. The server's
-// memory stays where the warm-up left it.
+// (1,000). The bots' own checks: every deal done, every push once per player
+// (a vote twice: sealed, then shown at the opening), in its deal's order and with its own token,
+// every vote taken. The server's memory stays where the warm-up left it.
 TEST_F(Scenario, SoakOfAFullTable) {
     const char* soakDeals = std::getenv("TARVENDO_SOAK_DEALS");
     const int rest = (soakDeals != nullptr ? std::max(101, std::atoi(soakDeals)) : 1'000) - 100;
@@ -141,7 +143,7 @@ TEST_F(Scenario, SoakOfAFullTable) {
             "[\\s\\S]*playerAdded=276 playerRemoved=\\d+ "
             "initNewDeal=" +
             each + " play=" + each + " openCards=" + each +
-            " cardElected=" + std::to_string(deals * 24 * 24) + "\nvotes sent: " + each +
+            " cardElected=" + std::to_string(deals * 24 * 48) + "\nvotes sent: " + each +
             " \\(not accepted: 0\\)\n"
             "pushes with another token: 0, undecodable pushes: 0, pushes out of deal order: 0\n");
         const auto team = startBotProgram(
@@ -173,8 +175,8 @@ bool faceUp(const Card& card) {
 // its player elects, then face up; two more bots are killed during a deal and
 // leave the table. The bots leave; then the server dies in the middle of a
 // deal: the client's next exchange ends at once, the status line says why,
-// and the quit still ends the application, closing the push connections it
-// holds, and leaves no process behind.
+// and the quit ends the application while it tries to reconnect, closing the
+// push connections it holds, and leaves no process behind.
 TEST_F(Scenario, TableOfThreeDealsThenTheServerDies) {
     TableDriver table(server.address, "Ann", "Sprint 12");
     ChildProcess& team = seatBots(4, {"--think-ms", "50"});
@@ -213,12 +215,76 @@ TEST_F(Scenario, TableOfThreeDealsThenTheServerDies) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, kExchangeTimeout);
     const QLabel& status = *table.delegate.window()->connectionStatus();
     EXPECT_TRUE(waitUntil([&] { return status.isVisible(); }));
-    EXPECT_EQ(status.text().toStdString(), client::ConnectionStatus::kLostText);
+    EXPECT_EQ(status.text().toStdString(), client::Reconnector::kLostText);
     FramePeer silent(table.delegate.clientServerPort().value_or(0));
     EXPECT_TRUE(table.quitsWithin(5s));
     EXPECT_TRUE(silent.seesEndOfStream()) << "closed by the quit, not left to time out";
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "a child process is left";
     EXPECT_TRUE(table.alerts.alerts().empty()) << "an alert showed";
+}
+
+// Ann leads a deal with two bots on a server that keeps its state. The votes
+// stay sealed for Spy, who joins late and gets the deal so far; when Spy
+// leaves without voting, Ann's Open comes on. The server is killed and
+// started again on its state: everyone comes back by themselves, votes and
+// all, and the opening shows them. Bots that vanish lose their seats once
+// the grace runs out.
+TEST(ComebackScenario, VotesStaySecretAndSurviveARestartOfTheServer) {
+    const std::string state = testing::TempDir() + "comeback-" + std::to_string(::getpid());
+    const std::vector<std::string> options{"--state", state, "--grace", "3"};
+    ServerProcess server = startServerProgram(options);
+    ASSERT_TRUE(server.child);
+    TableDriver table(server.address, "Ann", "Sprint");
+    const auto bots = startBotProgram(server.address, 2, {"--think-ms", "100", "--vote", "8"});
+    ASSERT_TRUE(bots->waitForOutput("2 players logged in", kPatience));
+    ASSERT_TRUE(table.startDeal("Story"));
+    TestPlayer spy(server.address);
+    spy.join(loginPlayer, "Spy");
+    const auto seats = [&](const char* shown) {
+        return waitUntil([&] {
+            std::string faces;
+            for (const client::Desktop::Seat& seat : table.desktop.seats()) {
+                faces += seat.card.symbol().toStdString() + (elected(seat.card) ? "!" : "") + " ";
+            }
+            return faces == shown;
+        });
+    };
+    EXPECT_TRUE(seats("# #! #! # ")) << "Ann, the two bots (voted) and Spy";
+    EXPECT_EQ(table.pickCard(4), "3");
+    const std::vector<Request> seen = spy.pushes.pushes.waitFor(5);
+    ASSERT_EQ(seen.size(), 5U);
+    EXPECT_EQ(seen[0].request, initNewDeal) << "the deal so far, first";
+    for (const Request& push : seen) {
+        EXPECT_TRUE(push.request != cardElected || bodyOf(push)["symbol"] == "*");
+    }
+    spy.client.send(logout);
+    const auto openEnabled = [&] {
+        return table.toolBar.segmentedControl()->isSegmentEnabled(2);
+    };
+    EXPECT_TRUE(waitUntil(openEnabled)) << "nobody left without a card";
+
+    server.child->signal(SIGKILL);
+    server.child->waitForExit(kPatience);
+    std::vector<std::string> again{"--port", std::to_string(server.address.port)};
+    again.insert(again.end(), options.begin(), options.end());
+    const ServerProcess restarted = startServerProgram(again);
+    ASSERT_TRUE(restarted.child);
+    const auto back = std::chrono::steady_clock::now();
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return table.delegate.window()->connectionStatus()->text() ==
+                   client::Reconnector::kBackText;
+        },
+        10s));
+    EXPECT_TRUE(seats("#! #! #! ")) << "every vote kept";
+    EXPECT_TRUE(restarted.child->waitForOutput("Bot2\" OK, seat taken back", 10s));
+    EXPECT_LT(std::chrono::steady_clock::now() - back, 10s);
+    ASSERT_TRUE(waitUntil(openEnabled) && table.openCards());
+    EXPECT_TRUE(seats("3 8 8 "));
+    bots->signal(SIGKILL);
+    EXPECT_TRUE(waitUntil([&] { return table.desktop.seats().size() == 1; }, 10s))
+        << "gone once the grace ran out";
+    EXPECT_TRUE(table.quitsWithin(5s));
 }
 #endif
 
