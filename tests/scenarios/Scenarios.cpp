@@ -55,7 +55,8 @@ protected:
         return program.output();
     }
 
-    ServerProcess server = startServerProgram();
+    // Players that vanish lose their seats after a second, not a minute.
+    ServerProcess server = startServerProgram({"--grace", "1"});
     std::vector<std::unique_ptr<ChildProcess>> bots;
 };
 
