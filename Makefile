@@ -56,7 +56,7 @@ asan: bootstrap
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1 \
 	  UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1" ctest --output-on-failure -j $(JOBS)
 
-# libFuzzer programs (clang) for the codecs, the frame reader, the client
+# libFuzzer programs (clang) for the frame reader, the client
 # server and the game rules, each run for FUZZ_SECONDS on a copy of its seeds.
 # -O1 with line tables: quick to build, fast enough to run, readable stacks.
 FUZZ_SECONDS ?= 60

@@ -15,6 +15,20 @@ if(TARVENDO_FUZZ)
   target_link_options(tarvendo_common INTERFACE -fsanitize=address,undefined)
 endif()
 
+# Each fuzz target as name:entry point; the name is also its corpus folder's.
+set(TARVENDO_FUZZ_TARGETS
+  frame_reader:fuzzFrameReader client_server:fuzzClientServer game:fuzzGame)
+
+# add_fuzz_program(<program> <name:entry> [definitions...]): fuzz/FuzzMain.cpp
+# around one target's entry point.
+function(add_fuzz_program program target)
+  string(REPLACE ":" ";" parts ${target})
+  list(GET parts 1 entry)
+  add_executable(${program} ${PROJECT_SOURCE_DIR}/fuzz/FuzzMain.cpp)
+  target_compile_definitions(${program} PRIVATE TARVENDO_FUZZ_ENTRY=${entry} ${ARGN})
+  target_link_libraries(${program} PRIVATE tarvendo_fuzz_targets)
+endfunction()
+
 if(TARVENDO_FUZZ OR TARVENDO_BUILD_TESTS)
   add_subdirectory(${PROJECT_SOURCE_DIR}/fuzz)
 endif()

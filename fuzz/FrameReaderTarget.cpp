@@ -1,52 +1,53 @@
-#include <string>
+#include <algorithm>
+#include <bit>
+#include <cstring>
 
-#include "fuzz/ByteReader.h"
-#include "fuzz/FrameModel.h"
-#include "fuzz/FuzzTargets.h"
-#include "fuzz/Invariant.h"
-#include "fuzz/LoopbackFeed.h"
+#include "fuzz/Fuzz.h"
 
 namespace tarvendo::fuzz {
 
-namespace {
+// The length prefix is the in-memory image of the integer on a
+// little-endian machine.
+static_assert(std::endian::native == std::endian::little);
+
+FrameReads modelFrameReads(std::string_view stream, std::int32_t maxLength) {
+    FrameReads reads;
+    std::int32_t length = 0;
+    // A length prefix cut short is lost with the connection.
+    while (stream.size() >= sizeof length) {
+        std::memcpy(&length, stream.data(), sizeof length);
+        stream.remove_prefix(sizeof length);
+        if (length > maxLength || (length > 0 && stream.empty())) {
+            reads.end = length > maxLength ? FrameStatus::tooLong : FrameStatus::closed;
+            break;
+        }
+        // A payload cut short by the close is delivered as far as it came.
+        const auto taken = std::min(static_cast<std::size_t>(std::max(length, 0)), stream.size());
+        reads.payloads.emplace_back(stream.substr(0, taken));
+        stream.remove_prefix(taken);
+    }
+    return reads;
+}
 
 // The first byte picks the limits: a small length limit (-8...118) reaches
 // the refusal of long frames, the high bit the read with a stall limit.
-FrameLimits limitsFrom(std::uint8_t choice) {
-    const int small = choice & 0x7F;
-    const std::int32_t maxLength = small == 0x7F ? kMaxFrameLength : small - 8;
-    const std::chrono::milliseconds stall{(choice & 0x80) != 0 ? 1000 : 0};
-    return FrameLimits{maxLength, stall};
-}
-
-std::string describe(std::size_t index, const std::string& what) {
-    return "frame " + std::to_string(index) + ": " + what;
-}
-
-}  // namespace
-
-void fuzzFrameReader(const std::uint8_t* data, std::size_t size) {
-    if (size > kMaxFedBytes) {
+void fuzzFrameReader(std::string_view input) {
+    if (input.empty()) {
         return;
     }
-    ByteReader input(data, size);
-    const FrameLimits limits = limitsFrom(input.byte());
-    const std::string_view stream = input.rest();
-    LoopbackFeed feed;
-    feed.send(stream);
-    const std::vector<ModelFrame> expected = modelFrames(stream, limits.maxLength);
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        FrameStatus status = FrameStatus::ok;
-        const std::optional<ByteBuffer> payload = readFrame(*feed.reader(), limits, &status);
-        require(status == expected[i].status,
-                describe(i, "status " + std::to_string(static_cast<int>(status)) +
-                                " where the bytes call for " +
-                                std::to_string(static_cast<int>(expected[i].status))));
-        require(payload.has_value() == (status == FrameStatus::ok),
-                describe(i, "a payload goes with ok and only with ok"));
-        require(!payload || payload->text() == expected[i].payload,
-                describe(i, "the payload differs from the bytes sent"));
+    const int choice = static_cast<std::uint8_t>(input[0]);
+    const FrameLimits limits{(choice & 0x7F) == 0x7F ? kMaxFrameLength : (choice & 0x7F) - 8,
+                             std::chrono::milliseconds((choice & 0x80) != 0 ? 1000 : 0)};
+    const std::string_view stream = input.substr(1);
+    const Loopback loopback(stream);
+    const FrameReads expected = modelFrameReads(stream, limits.maxLength);
+    for (const std::string& payload : expected.payloads) {
+        const std::optional<ByteBuffer> read = readFrame(*loopback.reader, limits);
+        require(read && read->text() == payload, "a frame differs from the bytes sent");
     }
+    FrameStatus status = FrameStatus::ok;
+    require(!readFrame(*loopback.reader, limits, &status) && status == expected.end,
+            "the stream ends otherwise than its bytes say");
 }
 
 }  // namespace tarvendo::fuzz

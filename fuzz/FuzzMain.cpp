@@ -1,24 +1,24 @@
-#include <cstdio>
-#include <cstdlib>
+#include <cstdint>
+#include <fstream>
+#include <iostream>
+#include <iterator>
 
-#include "fuzz/FuzzTargets.h"
+#include "fuzz/Fuzz.h"
 
-// One libFuzzer program per target; the build names the target.
-namespace {
-
-const tarvendo::fuzz::FuzzTarget& namedTarget() {
-    const tarvendo::fuzz::FuzzTarget* target = tarvendo::fuzz::findFuzzTarget(TARVENDO_FUZZ_TARGET);
-    if (target == nullptr) {
-        std::fprintf(stderr, "no fuzz target named %s\n", TARVENDO_FUZZ_TARGET);
-        std::abort();
-    }
-    return *target;
-}
-
-}  // namespace
-
+// One program per target, named by the build: libFuzzer drives it, or (in
+// the normal build) it replays the files it is given.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const tarvendo::fuzz::FuzzTarget& target = namedTarget();
-    target.entry(data, size);
+    tarvendo::fuzz::TARVENDO_FUZZ_ENTRY({reinterpret_cast<const char*>(data), size});
     return 0;
 }
+
+#ifdef TARVENDO_FUZZ_REPLAY
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        std::cerr << "replaying " << argv[i] << '\n';  // the last one named failed
+        std::ifstream in(argv[i], std::ios::binary);
+        tarvendo::fuzz::TARVENDO_FUZZ_ENTRY(std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    return argc > 1 ? 0 : 1;  // no inputs at all: a seed folder was renamed
+}
+#endif

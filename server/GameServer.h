@@ -24,7 +24,7 @@ struct GameServerSettings {
     FrameLimits frames{64 * 1024, std::chrono::seconds(10), std::chrono::seconds(10)};
     // 256 at most, 32 from one address (or the player limit and 8, if that
     // is more): one host cannot take every place from the others.
-    ConnectionLimits connections{256, 32, false, {}};
+    ConnectionLimits connections{256, 32};
     // Room for a whole team connecting at once.
     std::int32_t listenQueue = 128;
 };

@@ -16,6 +16,8 @@ struct GameSnapshot {
         std::string token;
         std::string address;
         std::optional<std::string> symbol;  // the card of the current deal
+
+        bool operator==(const Seat&) const = default;
     };
 
     std::string gameName;

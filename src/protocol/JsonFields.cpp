@@ -11,14 +11,16 @@ std::optional<std::int64_t> integer(const Json& object, const char* key) {
     if (found == object.end()) {
         return std::nullopt;
     }
-    if (found->is_number_integer()) {
-        return found->get<std::int64_t>();
-    }
+    // Unsigned first: is_number_integer() holds for unsigned values too, and
+    // one above INT64_MAX would wrap around to a negative number.
     if (found->is_number_unsigned()) {
         const auto value = found->get<std::uint64_t>();
         return value <= static_cast<std::uint64_t>(INT64_MAX)
                    ? std::optional<std::int64_t>(static_cast<std::int64_t>(value))
                    : std::nullopt;
+    }
+    if (found->is_number_integer()) {
+        return found->get<std::int64_t>();
     }
     if (found->is_number_float()) {
         const double value = found->get<double>();

@@ -20,8 +20,7 @@ void ClientServerThread::run() {
         if (!payload) {
             if (!shouldClose()) {
                 printLine("Connection lost");
-                receiver_.center.post(Event::pushConnectionLost,
-                                      UserInfo().setText("login", std::to_string(login_)));
+                reportLoss();
             }
             return;
         }
@@ -33,8 +32,19 @@ bool ClientServerThread::isUsable() const {
     return socket().isOpen() && !shouldClose();
 }
 
+// Anyone may connect and hang up: only the end of a connection that carried
+// this session's pushes means the game server has gone.
+void ClientServerThread::reportLoss() {
+    if (carriedPushes_) {
+        receiver_.center.post(Event::pushConnectionLost,
+                              UserInfo().setText("login", std::to_string(login_)));
+    }
+}
+
 void ClientServerThread::handle(const ByteBuffer& payload) {
     if (const std::optional<Request> request = Request::usingJson(payload)) {
+        const std::optional<std::string> token = receiver_.shared.token();
+        carriedPushes_ = carriedPushes_ || (token && request->token == token);
         if (receiver_.gate != nullptr) {
             receiver_.gate->admit(*request, receiver_);
         } else {

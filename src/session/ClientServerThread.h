@@ -38,10 +38,12 @@ private:
     void handle(const ByteBuffer& payload);
     // The one answer the client server sends: to a push it cannot decode.
     void answerUnknownRequest();
+    void reportLoss();
 
     const PushReceiver receiver_;
     const FrameLimits limits_;
-    const std::uint64_t login_;  // the login during which the connection came
+    const std::uint64_t login_;   // the login during which the connection came
+    bool carriedPushes_ = false;  // one came with the session's token
 };
 
 // Makes a ClientServerThread for every connection the client server accepts.

@@ -9,8 +9,9 @@ namespace tarvendo {
 
 namespace {
 
+// A push without a token is nobody's: before a login, absent would equal absent.
 bool tokenPasses(const Request& request, const PushReceiver& receiver) {
-    return request.token == receiver.shared.token();
+    return request.token && request.token == receiver.shared.token();
 }
 
 std::optional<Json> dataObject(const Request& request) {

@@ -63,7 +63,7 @@ struct ConnectionLimits {
     // room; otherwise the newcomer is refused.
     bool closeOldestOfAddress = false;
     // Peers the per-address limit never applies to; called on the accepting thread.
-    std::function<bool(const std::string& address)> isExempt;
+    std::function<bool(const std::string& address)> isExempt = {};
 };
 
 class ServerDelegate {

@@ -43,6 +43,23 @@ bool pollReadable(std::int32_t descriptor, std::optional<Socket::Deadline> deadl
     }
 }
 
+// What one read takes once bytes are there, waiting no later than the
+// deadline: the bytes read, 0 at the end of the stream, or -1.
+std::int32_t readBefore(std::int32_t descriptor, std::uint8_t* buffer, std::int32_t count,
+                        Socket::Deadline deadline) {
+    while (pollReadable(descriptor, deadline)) {
+        const ssize_t got =
+            ::recv(descriptor, buffer, static_cast<std::size_t>(count), MSG_DONTWAIT);
+        if (got >= 0) {
+            return static_cast<std::int32_t>(got);
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            break;
+        }
+    }
+    return -1;
+}
+
 timeval toTimeval(std::chrono::milliseconds duration) {
     const auto count = duration.count();
     return timeval{static_cast<time_t>(count / 1000),
@@ -98,10 +115,10 @@ std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead,
     std::vector<std::uint8_t> scratch(static_cast<std::size_t>(std::min(chunkSize, bytesToRead)));
     std::int32_t remaining = bytesToRead;
     while (remaining > 0) {
-        const std::int32_t got =
-            deadline && !pollReadable(descriptor, deadline)
-                ? -1
-                : read_bytes(descriptor, scratch.data(), std::min(remaining, chunkSize));
+        const std::int32_t wanted = std::min(remaining, chunkSize);
+        const std::int32_t got = deadline
+                                     ? readBefore(descriptor, scratch.data(), wanted, *deadline)
+                                     : read_bytes(descriptor, scratch.data(), wanted);
         if (got == -1) {
             lastReadTimedOut_ = errno == EAGAIN || errno == EWOULDBLOCK || errno == ETIMEDOUT;
             return std::nullopt;

@@ -1,225 +1,198 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
-#include <set>
-#include <string>
-#include <thread>
-#include <vector>
 
-#include "ClientServerHarness.h"
-#include "EventRecorder.h"
-#include "StdoutCapture.h"
-#include "session/PushedRequests.h"
-#include "session/Shared.h"
+#include "session/ClientServerThread.h"
+#include "session/PushGate.h"
+#include "support/EventRecorder.h"
+#include "support/Loopback.h"
+#include "support/StdoutCapture.h"
+#include "transport/ServingThread.h"
 
 namespace tarvendo {
 namespace {
 
 using namespace std::chrono_literals;
-using support::PushPeer;
-using support::pushWithData;
+using C = RequestCode;
+using Lines = std::vector<std::string>;
 
-class PushedRequestsTest : public ::testing::Test {
-protected:
-    void SetUp() override { Shared::reset(); }
-    void TearDown() override { Shared::reset(); }
+// One client's end of the pushes: its session values, its centre and its
+// client server on a free port.
+struct ClientEnd {
+    explicit ClientEnd(std::optional<std::string> token) { shared.setToken(std::move(token)); }
+    std::int32_t port() const { return serving->port(); }
+    // What each event posted, as its name and its user information in JSON.
+    Lines posted() const {
+        Lines lines;
+        for (const test::RecordedEvent& event : recorder.events.items()) {
+            Json info = Json::object();
+            for (const std::string& key : event.notification.userInfo.keys()) {
+                info[key] = event.notification.userInfo.get<Json>(key).value_or("?");
+            }
+            lines.push_back(std::string(name(event.notification.name)) + " " + info.dump());
+        }
+        return lines;
+    }
 
-    support::EventRecorder recorder{Event::playerDidAdd, Event::playerDidRemove,
-                                    Event::initNewDeal,  Event::play,
-                                    Event::openCards,    Event::cardElected};
+    Shared shared;
+    NotificationCenter center;
+    test::EventRecorder recorder{center,
+                                 {Event::playerDidAdd, Event::playerDidRemove, Event::initNewDeal,
+                                  Event::play, Event::openCards, Event::cardElected}};
+    std::shared_ptr<ClientServerDelegate> delegate =
+        std::make_shared<ClientServerDelegate>(PushReceiver{shared, center});
+    std::unique_ptr<ServingThread> serving = ServingThread::start(Server::create(delegate), 0);
 };
 
-// Player pushes post the name alone whatever their token; the others need the
-// session token, and the deal pushes post their whole data object.
-TEST_F(PushedRequestsTest, EachPushPostsItsEventOnTheCallingThread) {
-    Shared::setToken("session");
-    const Json deal{{"title", "Login page"}, {"round", 2}};
-    const Json elected{{"player_name", "Ann"}, {"symbol", "∞"}};
-    const std::pair<Request, Notification> table[] = {
-        {pushWithData(RequestCode::playerAdded, "someone else's", {{"player_name", "Ann"}}),
-         {Event::playerDidAdd, UserInfo().setText("player_name", "Ann")}},
-        {pushWithData(RequestCode::playerRemoved, std::nullopt,
-                      {{"player_name", "Bob"}, {"symbol", "5"}}),
-         {Event::playerDidRemove, UserInfo().setText("player_name", "Bob")}},
-        {pushWithData(RequestCode::initNewDeal, "session", deal),
-         {Event::initNewDeal, UserInfo::fromJsonObject(deal)}},
-        {pushWithData(RequestCode::cardElected, "session", elected),
-         {Event::cardElected, UserInfo::fromJsonObject(elected)}},
-        {Request{RequestCode::play, "session", std::nullopt, std::nullopt}, {Event::play, {}}},
-        {Request{RequestCode::openCards, "session", "ignored query", std::nullopt},
-         {Event::openCards, {}}},
+// A push with its data as written, JSON or not.
+Request push(RequestCode code, const char* token, const char* data = nullptr) {
+    return Request{code, token ? std::optional<std::string>(token) : std::nullopt, std::nullopt,
+                   data ? std::optional(ByteBuffer::fromText(data)) : std::nullopt};
+}
+
+Request playerAdded(const std::string& name) {
+    return push(C::playerAdded, "session", Json{{"player_name", name}}.dump().c_str());
+}
+
+// Every push needs the session's token; player pushes post the name alone,
+// the deal pushes their whole data object. A logged-out session takes
+// nothing. Neither of two sessions sees the other's pushes.
+TEST(ClientServerTest, EachPushPostsItsEventOnlyWithTheRightTokenAndData) {
+    const char* deal = R"({"round":2,"title":"Login page"})";
+    const std::string deep = R"({"player_name":"Ann","x":)" + std::string(100'000, '[') +
+                             std::string(100'000, ']') + "}";
+    const struct {
+        Request push;
+        std::string posted;  // empty: nothing
+        bool toLoggedOut = false;
+    } rows[] = {
+        {push(C::playerAdded, "session", R"({"player_name":"Ann"})"),
+         R"(playerDidAdd {"player_name":"Ann"})"},
+        {push(C::playerAdded, "other", R"({"player_name":"Mallory"})"), ""},
+        {push(C::playerRemoved, "session", R"({"player_name":"Bob","symbol":"5"})"),
+         R"(playerDidRemove {"player_name":"Bob"})"},
+        {push(C::playerRemoved, nullptr, R"({"player_name":"Bob"})"), ""},
+        {push(C::playerAdded, "session", deep.c_str()), ""},
+        {push(C::initNewDeal, "session", deal), std::string("initNewDeal ") + deal},
+        {push(C::initNewDeal, "Session", deal), ""},
+        {push(C::cardElected, "session", R"({"symbol":"∞"})"), R"(cardElected {"symbol":"∞"})"},
+        {push(C::play, "session"), "play {}"},
+        {push(C::play, nullptr), ""},
+        {Request{C::openCards, "session", "ignored", std::nullopt}, "openCards {}"},
+        {push(C::openCards, "stale"), ""},
+        {push(C::initNewDeal, "session"), ""},
+        {push(C::cardElected, "session", "[1]"), ""},
+        {push(C::playerAdded, "session", "not JSON"), ""},
+        {push(C::playerRemoved, "session", R"({"player_name":5})"), ""},
+        {push(C::logout, "session"), ""},
+        {push(C::play, nullptr), "", true},
+        {push(C::play, "session"), "", true},
     };
-    for (const auto& [request, expected] : table) {
-        SCOPED_TRACE(request.description());
-        const std::size_t before = recorder.events().size();
-        handlePushedRequest(request);
-        const std::vector<support::RecordedEvent> events = recorder.events();
-        ASSERT_EQ(events.size(), before + 1);
-        EXPECT_EQ(events.back().notification.name, expected.name);
-        EXPECT_EQ(events.back().notification.userInfo, expected.userInfo);
-        EXPECT_EQ(events.back().thread, std::this_thread::get_id());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(name(row.push.request)) + " " + row.push.token.value_or("-"));
+        ClientEnd session{"session"};
+        ClientEnd loggedOut{std::nullopt};
+        ClientEnd& target = row.toLoggedOut ? loggedOut : session;
+        test::FramePeer peer{target.port()};
+        peer.send(row.push);
+        // A connection's frames are handled in order: once this is answered,
+        // the push has been.
+        peer.sendBytes(test::frameBytes(1, "?"));
+        ASSERT_TRUE(peer.nextFrame().has_value());
+        const Lines expected = row.posted.empty() ? Lines{} : Lines{row.posted};
+        EXPECT_EQ(target.posted(), expected);
+        EXPECT_EQ((row.toLoggedOut ? session : loggedOut).recorder.events.size(), 0u);
     }
 }
 
-TEST_F(PushedRequestsTest, WrongTokenMalformedDataOrClientOnlyCodeIsDropped) {
-    const Request play{RequestCode::play, std::nullopt, std::nullopt, std::nullopt};
-    handlePushedRequest(play);
-    EXPECT_EQ(recorder.events().size(), 1u) << "before login, no token passes";
-    handlePushedRequest(Request{RequestCode::play, "any", {}, {}});
-    EXPECT_EQ(recorder.events().size(), 1u) << "before login, any token fails";
-    Shared::setToken("session");
-    const Request dropped[] = {
-        Request{RequestCode::play, "stale", std::nullopt, std::nullopt},
-        Request{RequestCode::openCards, std::nullopt, std::nullopt, std::nullopt},
-        pushWithData(RequestCode::initNewDeal, "Session", {{"title", "x"}}),
-        pushWithData(RequestCode::cardElected, "stale", {{"player_name", "Ann"}}),
-        Request{RequestCode::initNewDeal, "session", std::nullopt, std::nullopt},
-        Request{RequestCode::cardElected, "session", std::nullopt, ByteBuffer::fromText("[1]")},
-        Request{RequestCode::playerAdded, std::nullopt, std::nullopt,
-                ByteBuffer::fromText("not json")},
-        pushWithData(RequestCode::playerAdded, std::nullopt, {{"name", "Ann"}}),
-        pushWithData(RequestCode::playerRemoved, std::nullopt, {{"player_name", 5}}),
-        pushWithData(RequestCode::playerAdded, std::nullopt, {{"player_name", nullptr}}),
-        Request{RequestCode::logout, "session", std::nullopt, std::nullopt},
-        pushWithData(RequestCode::loginAdmin, std::nullopt, {{"player_name", "Ann"}}),
-    };
-    for (const Request& request : dropped) {
-        handlePushedRequest(request);
-        EXPECT_EQ(recorder.events().size(), 1u) << request.description();
+// Payloads it cannot decode get the one answer the client server sends, once
+// each, and the connection goes on. A peer that closes and frames over the
+// client server's own limits end theirs with one line each; an idle
+// connection lasts, and a stop ends it silently.
+TEST(ClientServerTest, EveryEndButAStopPrintsConnectionLostOnce) {
+    ClientEnd session{"session"};
+    test::FramePeer peer{session.port()};
+    test::FramePeer stalled{session.port()}, oversized{session.port()}, closed{session.port()};
+    stalled.socket().setTimeouts(2 * kClientServerFrameLimits.stallTimeout, 1s);
+    oversized.socket().setTimeouts(kClientServerFrameLimits.stallTimeout / 5, 1s);
+    test::StdoutCapture ends;
+    for (const ByteBuffer& bytes :
+         {test::frameBytes(16, "this is not JSON"), test::frameBytes(13, R"({"request":9})"),
+          test::frameBytes(-5)}) {
+        peer.sendBytes(bytes);
+        const std::optional<ByteBuffer> answer = peer.nextFrame();
+        EXPECT_EQ(answer.value_or(ByteBuffer()).text(),
+                  R"({"code":-1,"message":"unknownRequest","token":""})");
     }
+    stalled.sendBytes(test::frameBytes(100, R"({"r)"));
+    oversized.sendBytes(littleEndianBytes(kClientServerFrameLimits.maxLength + 1));
+    closed.close();
+    EXPECT_TRUE(oversized.seesEndOfStream()) << "refused before the stall limit";
+    EXPECT_TRUE(stalled.seesEndOfStream());
+    peer.send(push(C::play, "session"));
+    EXPECT_EQ(session.recorder.events.waitFor(1).size(), 1u);
+    EXPECT_TRUE(peer.hasNothingToRead());
+    EXPECT_TRUE(
+        test::eventually([&] { return session.serving->server().activeConnections() == 1; }));
+    ends.finish();
+    EXPECT_EQ(ends.countLines("Connection lost"), 3u);
+    test::StdoutCapture stop;
+    session.serving->stop();
+    EXPECT_TRUE(peer.seesEndOfStream());
+    stop.finish();
+    EXPECT_EQ(stop.countLines("Connection lost"), 0u);
 }
 
 // Each connection has a thread of its own, which posts its pushes in order.
-TEST_F(PushedRequestsTest, ConnectionsAreServedAtOnceEachInOrderOnItsOwnThread) {
-    constexpr std::size_t kPeers = 4;
-    constexpr std::size_t kPushesEach = 3;
-    support::ClientServerHarness harness;
-    std::vector<std::unique_ptr<PushPeer>> peers;
-    for (std::size_t i = 0; i < kPeers; ++i) {
-        peers.push_back(std::make_unique<PushPeer>(harness.port()));
-    }
-    for (std::size_t push = 0; push < kPushesEach; ++push) {
-        for (std::size_t i = 0; i < kPeers; ++i) {
-            const std::string name = std::to_string(i) + "-" + std::to_string(push);
-            peers[i]->push(
-                pushWithData(RequestCode::playerAdded, std::nullopt, {{"player_name", name}}));
+TEST(ClientServerTest, ConnectionsAreServedAtOnceEachInOrderOnItsOwnThread) {
+    ClientEnd session{"session"};
+    const std::int32_t port = session.port();
+    test::FramePeer peers[] = {test::FramePeer{port}, test::FramePeer{port}, test::FramePeer{port}};
+    for (const char* push : {"1", "2", "3"}) {
+        for (std::size_t i = 0; i < std::size(peers); ++i) {
+            peers[i].send(playerAdded(std::to_string(i) + push));
         }
     }
-    ASSERT_TRUE(recorder.waitForCount(kPeers * kPushesEach));
-    std::map<char, std::vector<std::string>> namesByPeer;
-    std::map<char, std::set<std::thread::id>> threadsByPeer;
-    std::set<std::thread::id> threads;
-    for (const support::RecordedEvent& event : recorder.events()) {
-        const std::string name =
-            event.notification.userInfo.get<std::string>("player_name").value();
-        namesByPeer[name[0]].push_back(name);
-        threadsByPeer[name[0]].insert(event.thread);
-        threads.insert(event.thread);
+    std::map<std::thread::id, std::string> namesByThread;
+    for (const test::RecordedEvent& event : session.recorder.events.waitFor(9)) {
+        namesByThread[event.thread] += *event.notification.userInfo.get<std::string>("player_name");
     }
-    ASSERT_EQ(namesByPeer.size(), kPeers);
-    for (const auto& [peer, names] : namesByPeer) {
-        const std::string prefix(1, peer);
-        EXPECT_EQ(names, (std::vector<std::string>{prefix + "-0", prefix + "-1", prefix + "-2"}));
-        EXPECT_EQ(threadsByPeer[peer].size(), 1u);
-    }
-    EXPECT_EQ(threads.size(), kPeers);  // every connection is still open, so no thread is reused
-    EXPECT_EQ(threads.count(std::this_thread::get_id()), 0u);
+    using ::testing::_;
+    using ::testing::Pair;
+    EXPECT_THAT(namesByThread, ::testing::UnorderedElementsAre(Pair(_, "010203"), Pair(_, "111213"),
+                                                               Pair(_, "212223")));
+    EXPECT_EQ(namesByThread.count(std::this_thread::get_id()), 0u);
 }
 
-// The pushes below carry no token and no data: what matters is the loop.
-class ClientServerConnectionTest : public ::testing::Test {
-protected:
-    void SetUp() override { Shared::reset(); }
-
-    static Request play() {
-        return Request{RequestCode::play, std::nullopt, std::nullopt, std::nullopt};
+// While a login is in flight the pushes wait for its token: checked in the
+// order they came once it is there, dropped after a refusal, the oldest
+// dropped beyond the bound.
+TEST(PushGateTest, HoldsPushesUntilTheLoginIsAnswered) {
+    for (const bool accepted : {true, false}) {
+        SCOPED_TRACE(accepted ? "accepted" : "refused");
+        Shared shared;
+        NotificationCenter center;
+        test::EventRecorder recorder{center, {Event::playerDidAdd}};
+        PushGate gate;
+        const PushReceiver receiver{shared, center, &gate};
+        gate.hold();
+        test::StdoutCapture dropped;
+        for (std::size_t i = 0; i <= PushGate::kMaxHeldPushes; ++i) {
+            gate.admit(playerAdded(std::to_string(i)), receiver);
+        }
+        dropped.finish();
+        EXPECT_EQ(dropped.countLines("Push dropped: too many arrived while logging in"), 1u);
+        EXPECT_EQ(recorder.events.size(), 0u);
+        shared.setToken("session");
+        accepted ? gate.release(receiver) : gate.drop();
+        gate.admit(playerAdded("after"), receiver);
+        const std::vector<test::RecordedEvent> events = recorder.events.items();
+        ASSERT_EQ(events.size(), accepted ? PushGate::kMaxHeldPushes + 1 : 1u);
+        EXPECT_EQ(events.front().notification.userInfo.get<std::string>("player_name"),
+                  accepted ? "1" : "after");
+        EXPECT_EQ(events.back().notification.userInfo.get<std::string>("player_name"), "after");
     }
-
-    // The refusal, exactly three keys, as it came over the wire.
-    static void expectUnknownRequestAnswer(PushPeer& peer) {
-        const std::optional<ByteBuffer> payload = peer.nextFrame();
-        ASSERT_TRUE(payload.has_value());
-        EXPECT_EQ(Json::parse(payload->text(), nullptr, false),
-                  (Json{{"code", -1}, {"message", "unknownRequest"}, {"token", ""}}));
-    }
-
-    std::size_t connectionLostLines() {
-        capture->finish();
-        return capture->countLines("Connection lost");
-    }
-
-    support::EventRecorder recorder{Event::play};
-    std::unique_ptr<support::StdoutCapture> capture = std::make_unique<support::StdoutCapture>();
-};
-
-class ClientServerLoopTest : public ClientServerConnectionTest {
-protected:
-    support::ClientServerHarness harness;
-    PushPeer peer{harness.port()};
-};
-
-TEST_F(ClientServerLoopTest, EveryUndecodablePushIsAnsweredAndTheConnectionGoesOn) {
-    for (const char* text : {"this is not JSON", "{\"request\":9}", ""}) {
-        peer.sendFrame(ByteBuffer::fromText(text));
-        expectUnknownRequestAnswer(peer);
-    }
-    peer.sendBytes(littleEndianBytes(-5));
-    expectUnknownRequestAnswer(peer);
-    peer.push(play());
-    EXPECT_TRUE(recorder.waitForCount(1));
-    EXPECT_TRUE(peer.hasNothingToRead());
-}
-
-// Closing between frames or inside one ends the loop with one line.
-TEST(ClientServerPeerClosingTest, PeerClosingPrintsConnectionLostOnce) {
-    const std::string header(littleEndianBytes(100).text());
-    for (const std::string& tail : {std::string(), header + "{\"request\":"}) {
-        SCOPED_TRACE(tail.size());
-        Shared::reset();
-        support::EventRecorder recorder{Event::play};
-        support::StdoutCapture capture;
-        support::ClientServerHarness harness;
-        PushPeer peer{harness.port()};
-        peer.push(Request{RequestCode::play, std::nullopt, std::nullopt, std::nullopt});
-        ASSERT_TRUE(recorder.waitForCount(1));  // the connection is being served
-        peer.sendBytes(ByteBuffer::fromText(tail));
-        peer.close();
-        ASSERT_TRUE(harness.waitUntilIdle());
-        capture.finish();
-        EXPECT_EQ(capture.countLines("Connection lost"), 1u);
-    }
-}
-
-TEST_F(ClientServerLoopTest, OversizedFrameEndsTheConnectionAndReleasesItsDescriptor) {
-    peer.sendBytes(littleEndianBytes(kMaxFrameLength + 1));
-    EXPECT_TRUE(peer.seesEndOfStream());
-    ASSERT_TRUE(harness.waitUntilIdle());
-    EXPECT_EQ(connectionLostLines(), 1u);
-}
-
-TEST_F(ClientServerLoopTest, StoppingTheServerEndsTheLoopWithoutConnectionLost) {
-    peer.sendFrame(ByteBuffer::fromText("not a request"));
-    expectUnknownRequestAnswer(peer);
-    // The loop goes back to reading once the answer is out; give it the time
-    // to block there, where the stop has to wake it.
-    std::this_thread::sleep_for(20ms);
-    harness.stop();
-    EXPECT_TRUE(peer.seesEndOfStream());
-    EXPECT_EQ(connectionLostLines(), 0u);
-    EXPECT_EQ(capture->countLines("Server stopped"), 1u);
-}
-
-// An idle connection is never timed out; a frame that stalls once started is.
-TEST_F(ClientServerConnectionTest, StallLimitAppliesOnlyOnceAFrameHasStarted) {
-    support::ClientServerHarness harness{FrameLimits{kMaxFrameLength, 100ms}};
-    PushPeer peer{harness.port()};
-    std::this_thread::sleep_for(300ms);  // three stall limits without a byte
-    peer.push(play());
-    EXPECT_TRUE(recorder.waitForCount(1));
-    peer.sendBytes(ByteBuffer::fromText("{\"r"));
-    EXPECT_TRUE(peer.seesEndOfStream());
-    EXPECT_EQ(connectionLostLines(), 1u);
 }
 
 }  // namespace

@@ -17,10 +17,10 @@ struct RecordedEvent {
 // thread it came.
 class EventRecorder {
 public:
-    EventRecorder(NotificationCenter& center, std::initializer_list<Event> events)
+    EventRecorder(NotificationCenter& center, std::initializer_list<Event> names)
         : observer_(center) {
-        for (const Event event : events) {
-            observer_.registerEvent(event, [this](const Notification& posted) {
+        for (const Event name : names) {
+            observer_.registerEvent(name, [this](const Notification& posted) {
                 events.push(RecordedEvent{posted, std::this_thread::get_id()});
             });
         }

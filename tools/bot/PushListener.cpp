@@ -24,7 +24,8 @@ void PushReader::run() {
     while (!shouldClose()) {
         const std::optional<ByteBuffer> payload = readFrame(socket());
         if (!payload) {
-            if (!shouldClose()) {
+            // Only the game server's connection counts: anyone may connect.
+            if (!shouldClose() && carriedPushes_) {
                 player_.pushConnectionEnded(login_);
             }
             return;
@@ -48,6 +49,7 @@ void PushReader::handle(const ByteBuffer& payload) {
         player_.tally().receivedForeignToken();
         return;
     }
+    carriedPushes_ = true;
     player_.received(*push);
 }
 

@@ -31,7 +31,8 @@ private:
     void handle(const ByteBuffer& payload);
 
     BotPlayer& player_;
-    const std::uint64_t login_;  // the login during which the game server connected
+    const std::uint64_t login_;   // the login during which the game server connected
+    bool carriedPushes_ = false;  // one came with this player's token
 };
 
 }  // namespace tarvendo::bot

@@ -45,22 +45,22 @@ AppDelegate::~AppDelegate() {
     stopClientServer();
 }
 
-void AppDelegate::applicationWillFinishLaunching() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        return;
-    }
-    const QSizeF size = screen->geometry().size();
-    const double width = kWidthFactor * size.width();
-    const double height = kHeightFactor * size.height();
+QRect mainWindowGeometry(QSize screen) {
+    const double width = kWidthFactor * screen.width();
+    const double height = kHeightFactor * screen.height();
     // Rounded, not truncated: 0.7 x 1440 is 1007.9999... in floating point.
     const auto pixels = [](double value) {
         return static_cast<int>(std::lround(value));
     };
-    window_->setGeometry(pixels((size.width() - width) * kCentringFactor),
-                         pixels((size.height() - height) * kCentringFactor), pixels(width),
-                         pixels(height));
-    window_->setDefaultSize(window_->size());
+    return {pixels((screen.width() - width) * kCentringFactor),
+            pixels((screen.height() - height) * kCentringFactor), pixels(width), pixels(height)};
+}
+
+void AppDelegate::applicationWillFinishLaunching() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        window_->setGeometry(mainWindowGeometry(screen->geometry().size()));
+        window_->setDefaultSize(window_->size());
+    }
 }
 
 void AppDelegate::applicationDidFinishLaunching() {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -30,6 +31,9 @@ struct AppOptions {
     // Ends the application once the logout has run; tests watch it instead.
     std::function<void()> quit;
 };
+
+// The main window on a screen of that size: 0.7 x 0.8 of it, centred.
+QRect mainWindowGeometry(QSize screen);
 
 // Starts everything: sizes the main window, runs the client server, shows
 // the login window, completes the login, keeps the deal title line current,

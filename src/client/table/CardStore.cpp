@@ -17,6 +17,7 @@ constexpr float kAcceptedVolume = 0.1f;
 
 std::vector<Card> deckCards() {
     std::vector<Card> cards;
+    cards.reserve(kDeckSymbols.size());
     for (const std::string_view symbol : kDeckSymbols) {
         cards.emplace_back(qText(symbol));
     }
