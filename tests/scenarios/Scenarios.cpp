@@ -13,13 +13,21 @@
 #include "support/RunningServer.h"
 #include "transport/Frame.h"
 #ifdef TARVENDO_WITH_CLIENT
+#include <QCheckBox>
 #include <QLabel>
+#include <QTemporaryDir>
 
 #include "client/app/MainWindow.h"
 #include "client/app/Reconnector.h"
+#include "client/results/DealTracker.h"
+#include "client/results/HistoryExport.h"
+#include "client/table/AutoOpen.h"
+#include "client/table/MainView.h"
 #include "client/table/SegmentedControl.h"
+#include "client/table/Workspace.h"
 #include "protocol/DeckSymbols.h"
 #include "protocol/Exchange.h"
+#include "support/CsvReader.h"
 #include "support/qt/QtWaiting.h"
 #include "support/qt/TableDriver.h"
 #endif
@@ -173,11 +181,12 @@ bool faceUp(const Card& card) {
 
 // What make demo shows one person: the client in this process is Ann, the
 // admin, and with four bots she plays three deals, each seat face down until
-// its player elects, then face up; two more bots are killed during a deal and
-// leave the table. The bots leave; then the server dies in the middle of a
-// deal: the client's next exchange ends at once, the status line says why,
-// and the quit ends the application while it tries to reconnect, closing the
-// push connections it holds, and leaves no process behind.
+// its player elects, then face up, the last opened by the client by itself;
+// two more bots are killed during a deal and leave the table. The history of
+// the three deals exports as CSV. The bots leave; then the server dies in the
+// middle of a deal: the client's next exchange ends at once, the status line
+// says why, and the quit ends the application while it tries to reconnect,
+// closing the push connections it holds, and leaves no process behind.
 TEST_F(Scenario, TableOfThreeDealsThenTheServerDies) {
     TableDriver table(server.address, "Ann", "Sprint 12");
     ChildProcess& team = seatBots(4, {"--think-ms", "50"});
@@ -193,6 +202,8 @@ TEST_F(Scenario, TableOfThreeDealsThenTheServerDies) {
     for (const auto& [title, seats, position] :
          {std::tuple{"Login page", 7U, 5U}, {"Search box", 5U, 0U}, {"Export", 5U, 11U}}) {
         SCOPED_TRACE(title);
+        const bool opensByItself = position == 11U;
+        table.toolBar.autoOpen()->checkBox()->setChecked(opensByItself);
         ASSERT_TRUE(table.startDeal(title));
         if (table.desktop.seats().size() > seats) {
             doomed.signal(SIGKILL);  // during the deal
@@ -200,10 +211,21 @@ TEST_F(Scenario, TableOfThreeDealsThenTheServerDies) {
         EXPECT_TRUE(seatsShow(faceDown, seats));
         const std::optional<QString> picked = table.pickCard(position);
         EXPECT_TRUE(seatsShow(elected, seats));
-        ASSERT_TRUE(picked && table.openCards());
+        ASSERT_TRUE(picked && (opensByItself || table.openCards()));
         EXPECT_TRUE(seatsShow(faceUp, seats));
         EXPECT_EQ(table.desktop.seats().front().card.symbol(), *picked) << "Ann's own card";
     }
+    const QTemporaryDir folder;
+    const QString exported = folder.filePath("history.csv");
+    const client::DealTracker& tracker =
+        *table.delegate.window()->mainView()->workspace()->dealTracker();
+    // The main thread learns of the last opening after the table shows it.
+    ASSERT_TRUE(waitUntil([&] { return tracker.history().deals().size() == 3; }));
+    ASSERT_EQ(client::exportHistory(tracker.history().deals(), exported), std::nullopt);
+    const std::optional<CsvRows> rows = readCsvFile(exported.toStdString());
+    ASSERT_TRUE(rows && rows->size() == 4) << "a header and the three deals";
+    EXPECT_EQ(rows->at(0).size(), 5U + 7U) << "a column for each player of any deal";
+    EXPECT_EQ(rows->at(3).at(1), "Export");
     const std::string summary = stop(team);
     EXPECT_NE(summary.find("initNewDeal=12 play=12 openCards=12 "), std::string::npos) << summary;
     EXPECT_NE(server.child->output().find("logout \"Bot4\" OK"), std::string::npos);
