@@ -18,7 +18,6 @@ public:
     PushSink();
     std::int32_t port() const { return serving_->port(); }
     // Stops listening and drops the game server's push connections.
-    void hangUp() { serving_->stop(); }
 
     Waitable<Request> pushes;
 

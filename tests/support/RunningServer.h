@@ -21,7 +21,6 @@ class RecordingLog : public server::EventLog {
 public:
     // Waits a little: a line may follow the pushes its event sent.
     bool contains(const std::string& text, std::chrono::milliseconds limit = 2s) const;
-    std::vector<std::string> lines() const { return lines_.items(); }
 
 protected:
     void write(std::string_view line) override { lines_.push(std::string(line)); }

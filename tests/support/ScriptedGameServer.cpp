@@ -56,11 +56,6 @@ void ScriptedGameServer::answerNext(Answer answer) {
     answers_.push_back(std::move(answer));
 }
 
-std::optional<Request> ScriptedGameServer::waitForRequest(RequestCode code) const {
-    return requests_.waitForMatch(
-        [code](const Request& request) { return request.request == code; });
-}
-
 Answer ScriptedGameServer::nextAnswer() {
     const std::lock_guard lock(mutex_);
     if (answers_.empty()) {

@@ -30,8 +30,6 @@ public:
     void answerNext(AnswerMessage message, std::int64_t code = 0);
     void answerNext(Answer answer);
     std::vector<Request> requests() const { return requests_.items(); }
-    // Waits for the request with the code; absent when it does not come.
-    std::optional<Request> waitForRequest(RequestCode code) const;
     // Closes the connection and accepts no other: later exchanges get no answer.
     void goAway();
 
