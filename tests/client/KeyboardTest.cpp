@@ -80,14 +80,15 @@ protected:
             }
         }
     }
-    Texts elected() {
-        Texts symbols;
+    // The requests sent so far; a cardElected as the symbol it elects.
+    Texts sent() {
+        Texts sent;
         for (const Request& request : server_.requests()) {
-            if (request.request == RequestCode::cardElected) {
-                symbols.push_back(ToolBox::fromJsonObject(request.data)->at("symbol"));
-            }
+            sent.emplace_back(request.request == RequestCode::cardElected
+                                  ? ToolBox::fromJsonObject(request.data)->at("symbol")
+                                  : name(request.request));
         }
-        return symbols;
+        return sent;
     }
 
     AlertRecorder alerts_;
@@ -116,19 +117,19 @@ TEST_F(WindowTest, TheDeckPlaysByKeyboard) {
         SCOPED_TRACE(row.keys);
         newDeal(row.play);
         EXPECT_TRUE(deck().hasFocus() || !row.play) << "the deck takes the focus when it shows";
-        const std::size_t before = elected().size();
+        const std::size_t before = sent().size();
         press(row.keys);
         EXPECT_EQ(deck().focusPosition(), row.focus);
         EXPECT_EQ(session_.cardStore().selectedPosition(), row.selected);
         waitUntil([] { return false; }, kDelay * 2);
-        const Texts all = elected();
+        const Texts all = sent();
         EXPECT_EQ(Texts(all.begin() + std::ptrdiff_t(before), all.end()),
                   *row.elected ? Texts{row.elected} : Texts{});
     }
     press("5\x1b");  // after the election of 3 nothing changes
     EXPECT_EQ(session_.cardStore().selectedPosition(), 4u);
     waitUntil([] { return false; }, kDelay * 2);
-    EXPECT_EQ(elected().back(), "3");
+    EXPECT_EQ(sent().back(), "3");
 }
 
 TEST_F(WindowTest, TheAdminsShortcutsFollowTheSegmentsAndThePlayerHasNone) {
@@ -155,12 +156,7 @@ TEST_F(WindowTest, TheAdminsShortcutsFollowTheSegmentsAndThePlayerHasNone) {
     EXPECT_EQ(enabled(), (std::vector<bool>{true, false, true}));
     QTest::keyClick(&window_, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(enabled(), (std::vector<bool>{true, false, false}));
-    std::vector<RequestCode> codes;
-    for (const Request& request : server_.requests()) {
-        codes.push_back(request.request);
-    }
-    EXPECT_EQ(codes, (std::vector<RequestCode>{RequestCode::initNewDeal, RequestCode::play,
-                                               RequestCode::openCards}));
+    EXPECT_EQ(sent(), (Texts{"initNewDeal", "play", "openCards"}));
     QTest::keyClick(&window_, Qt::Key_H, Qt::ControlModifier);
     EXPECT_TRUE(window_.findChild<QDockWidget*>("history")->isVisible());
     window_.findChild<QAction*>("logOut")->trigger();
@@ -185,12 +181,7 @@ protected:
         });
     }
     ~AccessibleWindowTest() override { setAnnouncementHandler(previous_); }
-    struct Announcement {
-        QObject* view;
-        int child;
-        QAccessible::Event type;
-        bool operator==(const Announcement&) const = default;
-    };
+    using Announcement = std::tuple<QObject*, int, QAccessible::Event>;
     bool announced(const Announcement& announcement) {
         return std::find(events_.begin(), events_.end(), announcement) != events_.end();
     }
@@ -238,24 +229,18 @@ TEST_F(AccessibleWindowTest, AScreenReaderFollowsAWholeDeal) {
     EXPECT_TRUE(open->text(QAccessible::Name) == "Open" && open->state().disabled);
 }
 
-TEST(TableScaleTest, TheWindowOverItsDefaultSizeScalesTheTableFromOnceToTwice) {
-    const QSize standard(1008, 720);
-    const std::pair<QSize, double> rows[] = {{standard, 1},     {{2016, 1440}, 2},
-                                             {{1512, 720}, 1},  {{1512, 1080}, 1.5},
-                                             {{4000, 3000}, 2}, {{800, 600}, 1}};
-    for (const auto& [size, scale] : rows) {
-        EXPECT_DOUBLE_EQ(MainWindow::tableScale(size, standard), scale) << size.width();
-    }
-}
-
 TEST_F(WindowTest, TheTableKeepsItsFiguresAtTheDefaultSizeAndGrowsToTwiceThem) {
     window_.setDefaultSize(window_.size());
     newDeal();
     const Workspace& workspace = *window_.mainView()->workspace();
     EXPECT_NEAR(desktop().height(), 0.7 * (workspace.height() - 1), 1) << "the desktop's 70 %";
-    for (const double scale : {1, 2}) {
-        SCOPED_TRACE(scale);
-        window_.resize(QSize(1008, 720) * scale);
+    // The smaller ratio of the two sides to the default size, from 1 to 2.
+    const std::pair<QSize, double> rows[] = {{{1008, 720}, 1},  {{2016, 1440}, 2},
+                                             {{1512, 720}, 1},  {{1512, 1080}, 1.5},
+                                             {{2520, 1800}, 2}, {{800, 600}, 1}};
+    for (const auto& [size, scale] : rows) {
+        SCOPED_TRACE(size.width());
+        window_.resize(size);
         deck().repaint();
         // Margins of 10, cards at most 200 x 260, both times the scale.
         const double available = deck().width() - 20 * scale;

@@ -13,7 +13,7 @@
 #include "support/RunningServer.h"
 #include "transport/Frame.h"
 #ifdef TARVENDO_WITH_CLIENT
-#include <QCheckBox>
+#include <QAction>
 #include <QLabel>
 #include <QTemporaryDir>
 
@@ -21,10 +21,7 @@
 #include "client/app/Reconnector.h"
 #include "client/results/DealTracker.h"
 #include "client/results/HistoryExport.h"
-#include "client/table/AutoOpen.h"
-#include "client/table/MainView.h"
 #include "client/table/SegmentedControl.h"
-#include "client/table/Workspace.h"
 #include "protocol/DeckSymbols.h"
 #include "protocol/Exchange.h"
 #include "support/CsvReader.h"
@@ -189,6 +186,7 @@ bool faceUp(const Card& card) {
 // closing the push connections it holds, and leaves no process behind.
 TEST_F(Scenario, TableOfThreeDealsThenTheServerDies) {
     TableDriver table(server.address, "Ann", "Sprint 12");
+    const client::MainWindow& window = *table.delegate.window();
     ChildProcess& team = seatBots(4, {"--think-ms", "50"});
     ChildProcess& doomed = seatBots(2, {"--think-ms", "50", "--name-prefix", "Doomed"});
     const auto seatsShow = [&](bool (*face)(const Card&), std::size_t seats) {
@@ -203,7 +201,7 @@ TEST_F(Scenario, TableOfThreeDealsThenTheServerDies) {
          {std::tuple{"Login page", 7U, 5U}, {"Search box", 5U, 0U}, {"Export", 5U, 11U}}) {
         SCOPED_TRACE(title);
         const bool opensByItself = position == 11U;
-        table.toolBar.autoOpen()->checkBox()->setChecked(opensByItself);
+        window.findChild<QAction*>("openAutomatically")->setChecked(opensByItself);
         ASSERT_TRUE(table.startDeal(title));
         if (table.desktop.seats().size() > seats) {
             doomed.signal(SIGKILL);  // during the deal
@@ -217,8 +215,7 @@ TEST_F(Scenario, TableOfThreeDealsThenTheServerDies) {
     }
     const QTemporaryDir folder;
     const QString exported = folder.filePath("history.csv");
-    const client::DealTracker& tracker =
-        *table.delegate.window()->mainView()->workspace()->dealTracker();
+    const client::DealTracker& tracker = *window.findChild<client::DealTracker*>();
     // The main thread learns of the last opening after the table shows it.
     ASSERT_TRUE(waitUntil([&] { return tracker.history().deals().size() == 3; }));
     ASSERT_EQ(client::exportHistory(tracker.history().deals(), exported), std::nullopt);
