@@ -20,7 +20,7 @@ const QColor kMostChosenColor(0xd9, 0x6c, 0x1e);
 constexpr int kMargin = 2;
 constexpr int kLabelPixelSize = 11;  // "13", "20" and "40" under narrow bars
 constexpr qreal kBarWidth = 0.8;     // of a card's slot
-constexpr int kTicksOfOne = 8;  // counts up to this get a tick each
+constexpr int kTicksOfOne = 8;       // counts up to this get a tick each
 
 QStringList deckCategories() {
     QStringList categories;
