@@ -52,9 +52,9 @@ HistoryPanel::HistoryPanel(const DealTracker& tracker, QWidget* parent)
 
 void HistoryPanel::refill() {
     list_->clear();
-    const std::vector<DealRecord>& deals = tracker_.history().deals();
-    for (auto deal = deals.rbegin(); deal != deals.rend(); ++deal) {
-        list_->addTopLevelItem(new QTreeWidgetItem(columnsOf(*deal)));
+    // Each later deal goes above the ones before: the latest first.
+    for (const DealRecord& deal : tracker_.history().deals()) {
+        list_->insertTopLevelItem(0, new QTreeWidgetItem(columnsOf(deal)));
     }
     list_->header()->resizeSections(QHeaderView::ResizeToContents);
 }
