@@ -1,8 +1,8 @@
 #pragma once
 
 #include <fstream>
+#include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,9 +15,7 @@ using CsvRows = std::vector<std::vector<std::string>>;
 // a file that is not CSV (an unclosed quote, a bare CR).
 inline std::optional<CsvRows> readCsvFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    std::ostringstream read;
-    read << file.rdbuf();
-    const std::string text = read.str();
+    const std::string text{std::istreambuf_iterator<char>(file), {}};
     CsvRows rows{{""}};
     bool quoted = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
