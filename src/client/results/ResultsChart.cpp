@@ -36,7 +36,8 @@ ResultsChart::ResultsChart(QWidget* parent)
     : QChartView(parent),
       bars_(new QBarSet(QStringLiteral("Players"))),
       countAxis_(new QValueAxis) {
-    auto* chart = new QChart;
+    // The view's own chart: one set in its place would be left to leak.
+    QChart* chart = this->chart();
     auto* series = new QBarSeries;
     bars_->setColor(kBarColor);
     bars_->setBorderColor(kBarColor);
@@ -62,7 +63,6 @@ ResultsChart::ResultsChart(QWidget* parent)
     chart->setMargins(QMargins(kMargin, kMargin, kMargin, kMargin));
     chart->setBackgroundRoundness(0);
     chart->layout()->setContentsMargins(0, 0, 0, 0);
-    setChart(chart);
     setRenderHint(QPainter::Antialiasing);
     setAccessibleName(QStringLiteral("Cards chosen"));
 }
