@@ -221,7 +221,7 @@ TEST(AutoOpenTest, TheAdminsOptionOpensASecondAfterEveryoneHasChosen) {
         row.meanwhile(toolBar, session.center());
         waitUntil([] { return false; }, AutoOpen::kPause - 300ms);
         EXPECT_EQ(openings(server), row.openedInThePause);
-        waitUntil([] { return false; }, 600ms);
+        waitUntil([] { return false; }, 1s);
         EXPECT_EQ(openings(server), row.openedAfterIt);
         EXPECT_EQ(ToolBar(session).autoOpen()->isOn(), row.ticked) << "remembered";
     }
