@@ -243,6 +243,7 @@ std::vector<Outcome> Game::expireAway(Clock::time_point now) {
         }
     }
     std::vector<Outcome> outcomes;
+    outcomes.reserve(expired.size());
     for (const std::string& token : expired) {
         outcomes.push_back(remove(token));
     }

@@ -29,7 +29,7 @@ GameServer::GameServer(EventLog& log, const GameServerSettings& settings)
       connections_(std::make_shared<RequestConnections>(host_, log, settings.frames)) {}
 
 std::unique_ptr<GameServer> GameServer::start(std::int32_t port, EventLog& log,
-                                              GameServerSettings settings,
+                                              const GameServerSettings& settings,
                                               std::function<void()> onEnd) {
     std::unique_ptr<GameServer> game(new GameServer(log, settings));
     // A whole team may share one address (behind NAT, or bots on one host).

@@ -36,7 +36,7 @@ public:
     // Absent when the port cannot be bound. onEnd runs on the serving thread
     // once serving ends, whether stopped or failed.
     static std::unique_ptr<GameServer> start(std::int32_t port, EventLog& log,
-                                             GameServerSettings settings = {},
+                                             const GameServerSettings& settings = {},
                                              std::function<void()> onEnd = {});
     ~GameServer();
     GameServer(const GameServer&) = delete;

@@ -26,7 +26,7 @@ void PushChannel::push(ByteBuffer frames) {
             return;
         }
         if (canWriteHere()) {
-            frames = writeWhatFits(std::move(frames));
+            frames = writeWhatFits(frames);
             if (frames.empty() || stopped_) {
                 return;
             }
@@ -47,7 +47,7 @@ bool PushChannel::canWriteHere() const {
     return !held_ && !sending_ && queue_.empty();
 }
 
-ByteBuffer PushChannel::writeWhatFits(ByteBuffer frames) {
+ByteBuffer PushChannel::writeWhatFits(const ByteBuffer& frames) {
     const std::int64_t sent = socket_->tryWrite(frames.data(), frames.size());
     if (sent < 0) {
         stopped_ = true;  // the sender reports the failure, outside the caller's locks
@@ -55,7 +55,7 @@ ByteBuffer PushChannel::writeWhatFits(ByteBuffer frames) {
         return {};
     }
     const auto count = static_cast<std::size_t>(sent);
-    return ByteBuffer(frames.data() + count, frames.size() - count);
+    return {frames.data() + count, frames.size() - count};
 }
 
 void PushChannel::release() {

@@ -62,7 +62,7 @@ private:
     // With mutex_ held: nothing is queued, held or being written.
     bool canWriteHere() const;
     // With mutex_ held: what did not fit.
-    ByteBuffer writeWhatFits(ByteBuffer frames);
+    ByteBuffer writeWhatFits(const ByteBuffer& frames);
 
     std::shared_ptr<Socket> socket_;
     const Limits limits_;

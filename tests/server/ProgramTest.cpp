@@ -44,6 +44,7 @@ std::optional<AnswerMessage> nextMessage(FramePeer& peer) {
 TEST(HostTest, ConnectionsOverTheirLives) {
     server::GameServerSettings settings;
     settings.frames.stallTimeout = 300ms;
+    settings.frames.totalTimeout = 2s;
     settings.host.push.sendTimeout = 200ms;
     RunningServer server(settings);
     TestPlayer ann(server.address());
@@ -53,6 +54,15 @@ TEST(HostTest, ConnectionsOverTheirLives) {
             [&](const Request& push) { return isPushFor(push, playerRemoved, name); }));
         EXPECT_TRUE(server.log.contains("playerRemoved \"" + std::string(name) + "\" " + why));
     };
+    std::vector<std::unique_ptr<FramePeer>> silent;  // as many as one address may hold, and one
+    for (int peer = 0; peer <= 32; ++peer) {
+        silent.push_back(std::make_unique<FramePeer>(server.address().port, "127.0.0.2"));
+    }
+    silent.back()->socket().setTimeouts(500ms, 500ms);
+    EXPECT_TRUE(silent.back()->seesEndOfStream()) << "one too many from 127.0.0.2, at once";
+    TestPlayer dan(server.address());
+    dan.join(loginPlayer, "Dan");  // from 127.0.0.1, meanwhile
+    EXPECT_TRUE(silent.front()->seesEndOfStream()) << "no request within the first-request limit";
     FramePeer eve(server.address().port);
     for (const std::string payload :
          {"", "not json", "[1,2]", "{\"request\":9}", "{\"request\":\"0\"}"}) {

@@ -25,6 +25,11 @@ std::string sandboxAddress() {
     return environment("MDNS_SANDBOX_ADDRESS");
 }
 
+std::string secondSandboxAddress() {
+    const std::string all = environment("MDNS_SANDBOX_ADDRESSES");
+    return all.substr(all.find(' ') + 1);
+}
+
 std::unique_ptr<ChildProcess> publishService(const std::string& name, const std::string& type,
                                              int port) {
     auto publisher = startTool({"avahi-publish", "--service", name, type, std::to_string(port)});

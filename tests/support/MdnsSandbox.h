@@ -12,6 +12,8 @@ namespace tarvendo::test {
 // The address local services resolve to inside scripts/mdns-sandbox (a
 // network namespace with its own bus and Avahi daemon); empty outside it.
 std::string sandboxAddress();
+// The sandbox host's other IPv4 address, on its second link.
+std::string secondSandboxAddress();
 
 // The base of tests that need the sandbox's daemon; skipped outside it.
 class MdnsSandboxTest : public ::testing::Test {
