@@ -45,7 +45,7 @@ tsan: bootstrap
 	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVENDO_SANITIZE=thread \
 	  -DTARVENDO_BUILD_CLIENT=OFF -DTARVENDO_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build-tsan -j $(JOBS)
-	@cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" TARVENDO_SOAK_DEALS=200 \
+	@cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" TARVENDO_SOAK_DEALS=40 \
 	  ctest --output-on-failure -j $(JOBS)
 
 # AddressSanitizer and UBSan build of the whole suite, the client's included.
@@ -53,7 +53,7 @@ asan: bootstrap
 	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVENDO_SANITIZE=address \
 	  -DTARVENDO_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build-asan -j $(JOBS)
-	@cd build-asan && ASAN_OPTIONS=detect_leaks=1 \
+	@cd build-asan && ASAN_OPTIONS=detect_leaks=1 TARVENDO_SOAK_DEALS=300 \
 	  UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1" ctest --output-on-failure -j $(JOBS)
 
 # libFuzzer programs (clang) for the frame reader, the client

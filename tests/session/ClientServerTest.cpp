@@ -37,9 +37,10 @@ struct ClientEnd {
 
     Shared shared;
     NotificationCenter center;
-    test::EventRecorder recorder{center,
-                                 {Event::playerDidAdd, Event::playerDidRemove, Event::initNewDeal,
-                                  Event::play, Event::openCards, Event::cardElected}};
+    test::EventRecorder recorder{
+        center,
+        {Event::playerDidAdd, Event::playerDidRemove, Event::initNewDeal, Event::play,
+         Event::openCards, Event::cardElected, Event::pushConnectionLost}};
     std::shared_ptr<ClientServerDelegate> delegate =
         std::make_shared<ClientServerDelegate>(PushReceiver{shared, center});
     std::unique_ptr<ServingThread> serving = ServingThread::start(Server::create(delegate), 0);
@@ -130,13 +131,19 @@ TEST(ClientServerTest, EveryEndButAStopPrintsConnectionLostOnce) {
     closed.close();
     EXPECT_TRUE(oversized.seesEndOfStream()) << "refused before the stall limit";
     EXPECT_TRUE(stalled.seesEndOfStream());
+    test::FramePeer carrier{session.port()};
+    carrier.send(push(C::play, "session"));
+    carrier.close();
+    EXPECT_EQ(session.recorder.events.waitFor(2).back().notification.name,
+              Event::pushConnectionLost)
+        << "only the end of a connection that carried the session's pushes";
     peer.send(push(C::play, "session"));
-    EXPECT_EQ(session.recorder.events.waitFor(1).size(), 1u);
+    EXPECT_EQ(session.recorder.events.waitFor(3).size(), 3u);
     EXPECT_TRUE(peer.hasNothingToRead());
     EXPECT_TRUE(
         test::eventually([&] { return session.serving->server().activeConnections() == 1; }));
     ends.finish();
-    EXPECT_EQ(ends.countLines("Connection lost"), 3u);
+    EXPECT_EQ(ends.countLines("Connection lost"), 4u);
     test::StdoutCapture stop;
     session.serving->stop();
     EXPECT_TRUE(peer.seesEndOfStream());
