@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -293,6 +294,39 @@ TEST_F(TableTest, ToolBarSegmentsFollowAWholeDealAndRefusalsChangeNothing) {
                            "server does not know this session any more.",
                            "Error: can't play / Only the admin leads the deal",
                            "Error: can'open cards / The game has no admin yet."}));
+}
+
+// Remembers what each paint of the widget it watches covered.
+class PaintRecorder : public QObject {
+public:
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        painted +=
+            event->type() == QEvent::Paint ? static_cast<QPaintEvent*>(event)->region() : QRegion();
+        return false;
+    }
+};
+
+// A vote repaints its own seat only; the opening repaints the whole table.
+TEST_F(TableTest, AVoteRepaintsItsSeatAndTheOpeningTheWholeTable) {
+    PaintRecorder recorder;
+    desktop_.installEventFilter(&recorder);
+    desktop_.show();
+    for (const char* player : {"Ann", "Bob", "Cy"}) {
+        post(Event::playerDidAdd, named(player));
+    }
+    for (const auto& [event, info, expected] :
+         {std::tuple{Event::cardElected, named("Bob").setText("symbol", "8"),
+                     QRegion(100, 0, 100, 200)},
+          {Event::openCards, UserInfo(), QRegion(desktop_.rect())}}) {
+        EXPECT_TRUE(waitUntil([&] { return !recorder.painted.isEmpty(); }));
+        recorder.painted = QRegion();
+        post(event, info);
+        EXPECT_TRUE(waitUntil([&] { return !recorder.painted.isEmpty(); }));
+        EXPECT_EQ(recorder.painted, expected);
+    }
 }
 
 // Sizes in the card layout are pixels: at 120 points a digit would stand

@@ -1,6 +1,7 @@
 #include "client/table/Desktop.h"
 
 #include <QFontMetricsF>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -58,14 +59,35 @@ Desktop::~Desktop() {
 }
 
 void Desktop::tableDidChange(const TableModel::Snapshot& table) {
-    update();
+    updateChangedSeats(table);
     announceChangedSeats(table);
     emit tableChanged(table);
+}
+
+// A vote changes one seat: only its cell is painted again. Anything else
+// (a player comes or goes, the cards open) repaints the whole table.
+void Desktop::updateChangedSeats(const TableModel::Snapshot& table) {
+    const auto sameSeat = [](const auto& one, const auto& other) {
+        return one.first == other.first;
+    };
+    if (table.opened != lastTable_.opened ||
+        !std::ranges::equal(table.players, lastTable_.players, sameSeat)) {
+        update();
+    } else {
+        const std::vector<QRectF> cells = crissCross(rowsFor(table.players.size()), kColumns);
+        for (std::size_t i = 0; i < table.players.size(); ++i) {
+            if (table.players[i].second != lastTable_.players[i].second) {
+                update(cells[i].toAlignedRect());
+            }
+        }
+    }
+    lastTable_ = table;
 }
 
 void Desktop::setScale(double scale) {
     scale_ = scale;
     nameFont_ = uiFont(int(std::lround(kNamePixelSize * scale)));
+    nameTexts_.clear();
     update();
 }
 
@@ -103,27 +125,50 @@ std::vector<Desktop::Seat> Desktop::seats() const {
     return seats;
 }
 
-void Desktop::paintEvent(QPaintEvent*) {
+void Desktop::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QBrush background = textureBrush();
-    painter.fillRect(rect(), background);
+    painter.fillRect(event->rect(), background);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setFont(nameFont_);
     const QPainter::CompositionMode cardMode = cardComposition(background);
+    const QFontMetricsF metrics(nameFont_, this);
+    NameTexts shownNames;
     for (const Seat& seat : seats()) {
-        drawSeat(painter, seat, cardMode);
+        QStaticText& name = nameText(seat.playerName, shownNames);
+        // A long name reaches into the next cells, whose repaint covers it.
+        if (seat.cell.united(nameBox(seat, name)).intersects(event->rect())) {
+            drawSeat(painter, seat, name, metrics, cardMode);
+        }
     }
+    nameTexts_ = std::move(shownNames);  // the names of players gone go with them
 }
 
-void Desktop::drawSeat(QPainter& painter, const Seat& seat, QPainter::CompositionMode cardMode) {
-    const QString name = qText(seat.playerName);
-    const QFontMetricsF metrics(nameFont_, this);
-    const double nameWidth = metrics.horizontalAdvance(name);
-    const QPointF nameTopLeft(seat.cell.x() + (seat.cell.width() - nameWidth) * 0.5,
-                              seat.cell.y() + kNameTop * scale_);
+// Shaping a name costs more than drawing it: each is laid out once per font.
+QStaticText& Desktop::nameText(const std::string& playerName, NameTexts& shownNames) {
+    const QString name = qText(playerName);
+    const auto known = nameTexts_.find(name);
+    QStaticText text = known != nameTexts_.end() ? known->second : QStaticText(name);
+    if (known == nameTexts_.end()) {
+        text.setTextFormat(Qt::PlainText);
+        text.setPerformanceHint(QStaticText::AggressiveCaching);
+        text.prepare(QTransform(), nameFont_);
+    }
+    return shownNames.insert_or_assign(name, std::move(text)).first->second;
+}
+
+// Centred at the top of the seat's cell.
+QRectF Desktop::nameBox(const Seat& seat, const QStaticText& name) const {
+    return {QPointF(seat.cell.x() + (seat.cell.width() - name.size().width()) * 0.5,
+                    seat.cell.y() + kNameTop * scale_),
+            name.size()};
+}
+
+void Desktop::drawSeat(QPainter& painter, const Seat& seat, const QStaticText& name,
+                       const QFontMetricsF& metrics, QPainter::CompositionMode cardMode) {
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.setFont(nameFont_);
     painter.setPen(Qt::black);
-    painter.drawText(nameTopLeft + QPointF(0, metrics.ascent()), name);
+    painter.drawStaticText(nameBox(seat, name).topLeft(), name);
 
     const double cardTop = seat.cell.y() + metrics.height() + kNameGap * scale_;
     const QRectF cardBox(seat.cell.x(), cardTop, seat.cell.width(), seat.cell.bottom() - cardTop);

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QStaticText>
 #include <QWidget>
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "client/table/AccessibleItems.h"
@@ -66,15 +69,23 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    using NameTexts = std::unordered_map<QString, QStaticText>;
+
     void tableDidChange(const TableModel::Snapshot& table);
+    void updateChangedSeats(const TableModel::Snapshot& table);
+    QStaticText& nameText(const std::string& playerName, NameTexts& shownNames);
+    QRectF nameBox(const Seat& seat, const QStaticText& name) const;
     void announceChangedSeats(const TableModel::Snapshot& table);
     Card shownCard(const std::string& symbol, bool opened) const;
-    void drawSeat(QPainter& painter, const Seat& seat, QPainter::CompositionMode cardMode);
+    void drawSeat(QPainter& painter, const Seat& seat, const QStaticText& name,
+                  const QFontMetricsF& metrics, QPainter::CompositionMode cardMode);
 
     QFont nameFont_;
     double scale_ = 1;
     CardImageCache cardImages_;  // main thread only, like painting
     std::vector<QString> announcedSeats_;
+    TableModel::Snapshot lastTable_;     // as tableDidChange last saw it
+    NameTexts nameTexts_;                // main thread only, like painting
     std::unique_ptr<TableModel> table_;  // its events run on connection threads
 };
 
