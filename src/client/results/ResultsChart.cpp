@@ -52,6 +52,7 @@ ResultsChart::ResultsChart(QWidget* parent)
     cards->append(deckCategories());
     cards->setLabelsFont(uiFont(kLabelPixelSize));
     cards->setTruncateLabels(false);
+    cards->setGridLineVisible(false);  // the bars mark the slots; lines would cost paint time
     countAxis_->setLabelsFont(uiFont(kLabelPixelSize));
     chart->addAxis(cards, Qt::AlignBottom);
     series->attachAxis(cards);
@@ -63,31 +64,43 @@ ResultsChart::ResultsChart(QWidget* parent)
     chart->setMargins(QMargins(kMargin, kMargin, kMargin, kMargin));
     chart->setBackgroundRoundness(0);
     chart->layout()->setContentsMargins(0, 0, 0, 0);
-    setRenderHint(QPainter::Antialiasing);
+    // Bars and grid lines lie on whole pixels: antialiasing would only double the paint time.
+    setRenderHint(QPainter::Antialiasing, false);
     setAccessibleName(QStringLiteral("Cards chosen"));
 }
 
+// Each change re-lays the chart out, which costs more than the paint: only
+// what differs from the last deal shown is set.
 void ResultsChart::showCounts(const DealStatistics& statistics) {
     QList<int> mostChosen;
     std::size_t highest = 0;
     for (std::size_t position = 0; position < kDeckSymbols.size(); ++position) {
         const std::size_t count = statistics.counts[position];
-        bars_->replace(int(position), qreal(count));
+        if (bars_->at(int(position)) != qreal(count)) {
+            bars_->replace(int(position), qreal(count));
+        }
         highest = std::max(highest, count);
         if (std::find(statistics.mostChosen.begin(), statistics.mostChosen.end(),
                       kDeckSymbols[position]) != statistics.mostChosen.end()) {
             mostChosen << int(position);
         }
     }
-    bars_->deselectAllBars();
-    bars_->selectBars(mostChosen);
-    // Whole players only: a tick per count, or per few counts on a big table.
-    const int most = int(std::max<std::size_t>(highest, 1));
+    if (bars_->selectedBars() != mostChosen) {
+        bars_->deselectAllBars();
+        bars_->selectBars(mostChosen);
+    }
+    showCountsUpTo(int(std::max<std::size_t>(highest, 1)));
+    setAccessibleDescription(qText(countsText(statistics)));
+}
+
+// Whole players only: a tick per count, or per few counts on a big table.
+void ResultsChart::showCountsUpTo(int most) {
     const int step = most <= kTicksOfOne ? 1 : (most + kTicksOfOne - 1) / kTicksOfOne;
     const int top = (most + step - 1) / step * step;
-    countAxis_->setRange(0, top);
-    countAxis_->setTickCount(top / step + 1);
-    setAccessibleDescription(qText(countsText(statistics)));
+    if (countAxis_->max() != top || countAxis_->tickCount() != top / step + 1) {
+        countAxis_->setRange(0, top);
+        countAxis_->setTickCount(top / step + 1);
+    }
 }
 
 QList<qreal> ResultsChart::counts() const {

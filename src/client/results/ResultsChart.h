@@ -24,6 +24,8 @@ public:
     QList<int> highlighted() const;
 
 private:
+    void showCountsUpTo(int most);
+
     QBarSet* bars_;
     QValueAxis* countAxis_;
 };

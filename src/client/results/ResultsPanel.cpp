@@ -29,7 +29,6 @@ ResultsPanel::ResultsPanel(QWidget* parent)
     title->setFont(titleFont);
     strip_->setFont(uiFont(kStripPixelSize));
     strip_->setWordWrap(true);
-    strip_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout_->addWidget(title);
     layout_->addWidget(strip_);
     hide();
