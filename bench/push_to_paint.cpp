@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <functional>
 #include <random>
@@ -193,13 +194,14 @@ bool voteUntilOneIsLeft(const PushSender& sender, TimedDesktop& desktop) {
 
 // Per round: a new deal and 23 elections (not timed), then the opening,
 // which shows the results, and the last player's late vote, which changes
-// them. The first round, which makes the chart, is not counted.
-std::optional<std::vector<double>> measureWithResults(const PushSender& sender,
-                                                      TimedDesktop& desktop,
-                                                      client::ResultsPanel& results) {
+// them: two costs, sampled apart. The first round, which makes the chart,
+// is not counted.
+using ResultsSamples = std::array<std::vector<double>, 2>;
+std::optional<ResultsSamples> measureWithResults(const PushSender& sender, TimedDesktop& desktop,
+                                                 client::ResultsPanel& results) {
     ChartPaints chartPaints;
     bool watching = false;
-    std::vector<double> samples;
+    ResultsSamples samples;
     for (int round = 0; round < kRounds; ++round) {
         const Json title{{"title", "Deal " + std::to_string(round)}};
         const Json lateVote{{"player_name", playerName(kTablePlayers)}, {"symbol", "8"}};
@@ -213,18 +215,18 @@ std::optional<std::vector<double>> measureWithResults(const PushSender& sender,
                                                     return sender.send(RequestCode::cardElected,
                                                                        lateVote);
                                                 }};
-        for (const std::function<bool()>& push : pushes) {
+        for (std::size_t i = 0; i < std::size(pushes); ++i) {
             if (results.chart() != nullptr && !watching) {
                 results.chart()->viewport()->installEventFilter(&chartPaints);
                 watching = true;
             }
             const std::optional<double> latency =
-                pushUntilPainted(desktop, watching ? &chartPaints : nullptr, push);
+                pushUntilPainted(desktop, watching ? &chartPaints : nullptr, pushes[i]);
             if (!latency) {
                 return std::nullopt;
             }
             if (round > 0) {
-                samples.push_back(*latency);
+                samples[i].push_back(*latency);
             }
         }
     }
@@ -252,13 +254,13 @@ int runWithResults(client::ClientSession& session, std::int32_t clientServerPort
         std::fprintf(stderr, "push_to_paint: the desktop never showed every player\n");
         return 1;
     }
-    const std::optional<std::vector<double>> samples =
-        measureWithResults(sender, *desktop, *results);
+    const std::optional<ResultsSamples> samples = measureWithResults(sender, *desktop, *results);
     if (!samples) {
         std::fprintf(stderr, "push_to_paint: a push never reached the results\n");
         return 1;
     }
-    printResult("push to repaint with results shown (openCards, late vote)", *samples, {2, "ms"});
+    printResult("push to repaint, results shown: openCards", (*samples)[0], {2, "ms"});
+    printResult("push to repaint, results shown: late vote", (*samples)[1], {2, "ms"});
     return 0;
 }
 
