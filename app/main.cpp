@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QIcon>
+#include <QSocketNotifier>
 #include <cstdio>
 
 #include "client/app/AppDelegate.h"
 #include "client/app/CommandLine.h"
 #include "client/qt/QtMainQueue.h"
+#include "program/StopSignal.h"
 
 namespace {
 
@@ -37,5 +39,12 @@ int main(int argc, char* argv[]) {
     tarvendo::client::AppDelegate delegate(std::get<tarvendo::client::AppOptions>(command));
     delegate.applicationWillFinishLaunching();
     delegate.applicationDidFinishLaunching();
+    // Ctrl+C or a session's end logs out as Quit does: the others see the
+    // player leave at once rather than after the grace.
+    QSocketNotifier stop(tarvendo::StopSignal::install().descriptor(), QSocketNotifier::Read);
+    QObject::connect(&stop, &QSocketNotifier::activated, [&] {
+        stop.setEnabled(false);  // the request stays readable
+        delegate.applicationShouldTerminate();
+    });
     return QApplication::exec();
 }

@@ -49,6 +49,10 @@ void StopSignal::request() {
     onSignal(0);
 }
 
+int StopSignal::descriptor() const {
+    return pipeEnds[0];
+}
+
 bool StopSignal::waitFor(std::optional<std::chrono::milliseconds> limit) {
     // The byte stays in the pipe, so every later wait returns at once too.
     pollfd watched{pipeEnds[0], POLLIN, 0};

@@ -16,6 +16,8 @@ public:
     void request();
     // True once a stop was requested; waits at most the limit (none: forever).
     bool waitFor(std::optional<std::chrono::milliseconds> limit);
+    // Readable from the first request on, for an event loop to watch.
+    int descriptor() const;
 
 private:
     StopSignal();
