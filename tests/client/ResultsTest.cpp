@@ -14,6 +14,7 @@
 #include "client/results/HistoryPanel.h"
 #include "client/results/ResultsChart.h"
 #include "client/results/ResultsPanel.h"
+#include "client/results/ResultsStrip.h"
 #include "client/results/ResultsText.h"
 #include "client/table/AutoOpen.h"
 #include "client/table/ToolBar.h"
@@ -149,6 +150,17 @@ TEST_F(ResultsViewTest, OpenCardsShowTheirResultsAndStayInTheHistory) {
                              list.topLevelItem(3)->text(4), list.topLevelItem(3)->text(5)};
     EXPECT_EQ(oldest, (QStringList{"Login", "6", "5", "No"}));
     EXPECT_EQ(list.topLevelItem(2)->text(5), "Yes");
+}
+
+TEST(ResultsStripTest, ALineTooLongForTheStripIsWholeInTheToolTip) {
+    ResultsStrip strip;
+    strip.setLines({"Consensus", "Most chosen 0, ½, 1, 2, 3, 5, 8, 13, 20, 40, ?, ∞"});
+    strip.resize(strip.sizeHint());
+    strip.show();
+    EXPECT_TRUE(strip.toolTip().isEmpty());
+    strip.resize(100, strip.height());
+    EXPECT_EQ(strip.toolTip(), strip.text());
+    EXPECT_EQ(strip.minimumSizeHint().width(), 0) << "it never widens the panel";
 }
 
 DealRecord recordOf(std::string title, Players players) {

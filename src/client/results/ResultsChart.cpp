@@ -30,6 +30,17 @@ QStringList deckCategories() {
     return categories;
 }
 
+// A pen of width 0 draws one pixel as the theme's pen of width 1 does, and
+// Qt finds a line item's bounds without stroking its outline.
+void useHairlines(QAbstractAxis& axis) {
+    QPen line = axis.linePen();
+    line.setWidth(0);
+    axis.setLinePen(line);
+    QPen grid = axis.gridLinePen();
+    grid.setWidth(0);
+    axis.setGridLinePen(grid);
+}
+
 }  // namespace
 
 ResultsChart::ResultsChart(QWidget* parent)
@@ -59,6 +70,8 @@ ResultsChart::ResultsChart(QWidget* parent)
     countAxis_->setLabelFormat(QStringLiteral("%d"));
     chart->addAxis(countAxis_, Qt::AlignLeft);
     series->attachAxis(countAxis_);
+    useHairlines(*cards);
+    useHairlines(*countAxis_);
     chart->legend()->hide();
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->setMargins(QMargins(kMargin, kMargin, kMargin, kMargin));

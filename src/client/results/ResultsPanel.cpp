@@ -6,6 +6,7 @@
 #include "client/qt/Text.h"
 #include "client/results/DealHistory.h"
 #include "client/results/ResultsChart.h"
+#include "client/results/ResultsStrip.h"
 #include "client/results/ResultsText.h"
 
 namespace tarvendo::client {
@@ -18,7 +19,7 @@ constexpr int kStripPixelSize = 14;
 }  // namespace
 
 ResultsPanel::ResultsPanel(QWidget* parent)
-    : QFrame(parent), layout_(new QVBoxLayout(this)), strip_(new QLabel) {
+    : QFrame(parent), layout_(new QVBoxLayout(this)), strip_(new ResultsStrip) {
     setObjectName(QStringLiteral("results"));
     setAccessibleName(QStringLiteral("Results"));
     setFrameShape(QFrame::StyledPanel);
@@ -28,7 +29,6 @@ ResultsPanel::ResultsPanel(QWidget* parent)
     titleFont.setBold(true);
     title->setFont(titleFont);
     strip_->setFont(uiFont(kStripPixelSize));
-    strip_->setWordWrap(true);
     layout_->addWidget(title);
     layout_->addWidget(strip_);
     hide();
@@ -43,7 +43,7 @@ void ResultsPanel::showDeal(const DealRecord* deal) {
     for (const std::string& line : resultsLines(deal->statistics)) {
         lines << qText(line);
     }
-    strip_->setText(lines.join(QLatin1Char('\n')));
+    strip_->setLines(lines);
     // Read as one text, the way it is announced when it changes.
     setAccessibleDescription(lines.join(QStringLiteral("; ")));
     if (chart_ == nullptr) {

@@ -2,12 +2,12 @@
 
 #include <QFrame>
 
-class QLabel;
 class QVBoxLayout;
 
 namespace tarvendo::client {
 
 class ResultsChart;
+class ResultsStrip;
 struct DealRecord;
 
 // Beside the table while a deal's cards are open: the numbers of the deal
@@ -20,13 +20,13 @@ public:
 
     // Shows the deal's results, or hides the panel without one.
     void showDeal(const DealRecord* deal);
-    QLabel* strip() const { return strip_; }
+    ResultsStrip* strip() const { return strip_; }
     // Absent until the cards first open.
     ResultsChart* chart() const { return chart_; }
 
 private:
     QVBoxLayout* layout_;
-    QLabel* strip_;
+    ResultsStrip* strip_;
     ResultsChart* chart_ = nullptr;
 };
 
