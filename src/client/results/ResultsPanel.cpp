@@ -45,7 +45,7 @@ void ResultsPanel::showDeal(const DealRecord* deal) {
     }
     strip_->setLines(lines);
     // Read as one text, the way it is announced when it changes.
-    setAccessibleDescription(lines.join(QStringLiteral("; ")));
+    setAccessibleDescription(strip_->accessibleName());
     if (chart_ == nullptr) {
         chart_ = new ResultsChart;
         layout_->addWidget(chart_, 1);
