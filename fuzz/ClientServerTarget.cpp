@@ -39,7 +39,8 @@ void fuzzClientServer(std::string_view input) {
         }
     }
     require(events == served, "the events differ from the pushes");
-    while (const std::optional<ByteBuffer> frame = readFrame(*loopback.feeder)) {
+    FrameReader answers(*loopback.feeder);
+    while (const std::optional<ByteBuffer> frame = answers.next()) {
         const std::optional<Answer> answer = Answer::usingJson(*frame);
         require(answer && answer->message == AnswerMessage::unknownRequest && answer->code == -1 &&
                     undecodable-- > 0,

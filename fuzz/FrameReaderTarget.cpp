@@ -41,12 +41,13 @@ void fuzzFrameReader(std::string_view input) {
     const std::string_view stream = input.substr(1);
     const Loopback loopback(stream);
     const FrameReads expected = modelFrameReads(stream, limits.maxLength);
+    FrameReader frames(*loopback.reader, limits);
     for (const std::string& payload : expected.payloads) {
-        const std::optional<ByteBuffer> read = readFrame(*loopback.reader, limits);
+        const std::optional<ByteBuffer> read = frames.next();
         require(read && read->text() == payload, "a frame differs from the bytes sent");
     }
     FrameStatus status = FrameStatus::ok;
-    require(!readFrame(*loopback.reader, limits, &status) && status == expected.end,
+    require(!frames.next(&status) && status == expected.end,
             "the stream ends otherwise than its bytes say");
 }
 

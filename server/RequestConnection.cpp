@@ -6,7 +6,12 @@ namespace tarvendo::server {
 
 RequestConnection::RequestConnection(std::shared_ptr<Socket> socket, ConnectionId id,
                                      GameHost& host, EventLog& log, FrameLimits limits)
-    : ServerThread(std::move(socket)), id_(id), host_(host), log_(log), limits_(limits) {}
+    : ServerThread(std::move(socket)),
+      id_(id),
+      host_(host),
+      log_(log),
+      limits_(limits),
+      frames_(this->socket(), limits) {}
 
 void RequestConnection::run() {
     host_.connectionOpened(id_, [this] { requestClose(); });
@@ -17,16 +22,17 @@ void RequestConnection::run() {
 
 bool RequestConnection::serveNextFrame() {
     FrameStatus status = FrameStatus::ok;
-    FrameLimits limits = limits_;
-    if (answeredOne_) {
-        limits.totalTimeout = std::chrono::milliseconds{0};
-    }
-    const std::optional<ByteBuffer> payload = readFrame(socket(), limits, &status);
+    const std::optional<ByteBuffer> payload = frames_.next(&status);
     if (!payload) {
         reportLoss(status);
         return false;
     }
-    answeredOne_ = true;
+    if (!answeredOne_) {
+        answeredOne_ = true;
+        FrameLimits limits = limits_;
+        limits.totalTimeout = std::chrono::milliseconds{0};
+        frames_.setLimits(limits);
+    }
     const std::optional<ByteBuffer> answer = answerFor(*payload).json();
     const bool written = answer && writeFrame(socket(), *answer);
     host_.answerWritten(id_);

@@ -33,6 +33,7 @@ private:
     GameHost& host_;
     EventLog& log_;
     const FrameLimits limits_;
+    FrameReader frames_;
 };
 
 // Makes one RequestConnection per accepted connection.

@@ -16,7 +16,8 @@ ExchangeResult exchangeFrames(Socket& connection, const Request& request,
     writeFrame(connection, *payload);
     ExchangeResult result;
     const FrameLimits answerLimits{kMaxFrameLength, std::chrono::milliseconds{0}, timeout};
-    const std::optional<ByteBuffer> answer = readFrame(connection, answerLimits, &result.status);
+    const std::optional<ByteBuffer> answer =
+        FrameReader(connection, answerLimits, FrameReader::Reads::exact).next(&result.status);
     // Closed by the peer, silent too long or out of step: either way this
     // connection can never pair an answer with a request again.
     if (result.status != FrameStatus::ok) {

@@ -11,12 +11,12 @@ ClientServerThread::ClientServerThread(std::shared_ptr<Socket> socket, PushRecei
                                        FrameLimits limits)
     : ServerThread(std::move(socket)),
       receiver_(receiver),
-      limits_(limits),
+      frames_(this->socket(), limits),
       login_(receiver.shared.loginCount()) {}
 
 void ClientServerThread::run() {
     while (isUsable()) {
-        const std::optional<ByteBuffer> payload = readFrame(socket(), limits_);
+        const std::optional<ByteBuffer> payload = frames_.next();
         if (!payload) {
             if (!shouldClose()) {
                 printLine("Connection lost");

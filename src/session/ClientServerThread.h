@@ -41,7 +41,7 @@ private:
     void reportLoss();
 
     const PushReceiver receiver_;
-    const FrameLimits limits_;
+    FrameReader frames_;
     const std::uint64_t login_;   // the login during which the connection came
     bool carriedPushes_ = false;  // one came with the session's token
 };

@@ -8,9 +8,10 @@ namespace {
 
 using Deadline = Socket::Deadline;
 
-FrameStatus failureOf(const Socket& socket) {
-    return socket.lastReadTimedOut() ? FrameStatus::timedOut : FrameStatus::closed;
-}
+constexpr std::size_t kLengthSize = 4;
+// The pushes of an opening to a team of 24 (every vote, then Open) fit in one
+// read; a longer frame grows the room as its bytes come, not as announced.
+constexpr std::size_t kReadSize = 8 * 1024;
 
 std::optional<Deadline> after(std::chrono::milliseconds limit) {
     if (limit.count() <= 0) {
@@ -24,44 +25,6 @@ std::optional<Deadline> earliest(std::optional<Deadline> a, std::optional<Deadli
         return std::min(*a, *b);
     }
     return a ? a : b;
-}
-
-std::optional<ByteBuffer> readLengthAndPayload(Socket& socket, std::int32_t maxLength,
-                                               std::optional<Deadline> deadline,
-                                               FrameStatus& status) {
-    const std::optional<ByteBuffer> header = socket.readData(4, deadline);
-    if (!header) {
-        status = failureOf(socket);
-        return std::nullopt;
-    }
-    // The peer closed inside the length: whatever the bytes that came would
-    // read as (zero gives an empty payload without any read), no frame came.
-    if (header->size() < 4) {
-        status = FrameStatus::closed;
-        return std::nullopt;
-    }
-    const std::int32_t length = header->asInt32();
-    if (length > maxLength) {
-        status = FrameStatus::tooLong;
-        return std::nullopt;
-    }
-    std::optional<ByteBuffer> payload = socket.readData(length, deadline);
-    status = payload ? FrameStatus::ok : failureOf(socket);
-    return payload;
-}
-
-std::optional<ByteBuffer> readWithinLimits(Socket& socket, const FrameLimits& limits,
-                                           FrameStatus& status) {
-    const std::optional<Deadline> total = after(limits.totalTimeout);
-    if (!socket.waitReadable(total)) {
-        status = failureOf(socket);
-        return std::nullopt;
-    }
-    if (limits.stallTimeout.count() > 0) {
-        socket.setTimeouts(std::chrono::milliseconds{0}, limits.stallTimeout);
-    }
-    return readLengthAndPayload(socket, limits.maxLength,
-                                earliest(total, after(limits.stallTimeout)), status);
 }
 
 }  // namespace
@@ -87,17 +50,84 @@ bool writeFrame(Socket& socket, const ByteBuffer& payload) {
     return socket.writeData(payload);
 }
 
-std::optional<ByteBuffer> readFrame(Socket& socket, const FrameLimits& limits,
-                                    FrameStatus* status) {
+FrameReader::FrameReader(Socket& socket, FrameLimits limits, Reads reads)
+    : socket_(socket), limits_(limits), reads_(reads) {
+    if (limits_.stallTimeout.count() > 0) {
+        socket_.setTimeouts(std::chrono::milliseconds{0}, limits_.stallTimeout);
+    }
+}
+
+std::optional<ByteBuffer> FrameReader::next(FrameStatus* status) {
     FrameStatus outcome = FrameStatus::ok;
-    const bool limited = limits.stallTimeout.count() > 0 || limits.totalTimeout.count() > 0;
-    std::optional<ByteBuffer> payload =
-        limited ? readWithinLimits(socket, limits, outcome)
-                : readLengthAndPayload(socket, limits.maxLength, std::nullopt, outcome);
+    std::optional<ByteBuffer> payload = take(outcome);
     if (status != nullptr) {
         *status = outcome;
     }
     return payload;
+}
+
+std::optional<ByteBuffer> FrameReader::take(FrameStatus& status) {
+    const std::optional<Deadline> total = after(limits_.totalTimeout);
+    // Waiting for a frame to start is bound only by the total limit.
+    status = fill(1, total);
+    const std::optional<Deadline> deadline = earliest(total, after(limits_.stallTimeout));
+    if (status == FrameStatus::ok) {
+        status = fill(kLengthSize, deadline);
+    }
+    if (status != FrameStatus::ok) {
+        return std::nullopt;  // the peer closing inside the length sent no frame
+    }
+    const std::int32_t length = ByteBuffer(&bytes_[start_], kLengthSize).asInt32();
+    if (length > limits_.maxLength) {
+        status = FrameStatus::tooLong;
+        return std::nullopt;
+    }
+    const std::size_t size = kLengthSize + static_cast<std::size_t>(std::max(length, 0));
+    status = fill(size, deadline);
+    if (status == FrameStatus::closed && buffered() > kLengthSize) {
+        status = FrameStatus::ok;
+    }
+    if (status != FrameStatus::ok) {
+        return std::nullopt;
+    }
+    const std::size_t taken = std::min(size, buffered());
+    ByteBuffer payload(&bytes_[start_ + kLengthSize], taken - kLengthSize);
+    start_ += taken;
+    return payload;
+}
+
+FrameStatus FrameReader::fill(std::size_t count, std::optional<Deadline> deadline) {
+    while (buffered() < count) {
+        makeRoom(count);
+        // An exact read may take the whole length while waiting for its first byte.
+        const std::size_t room = reads_ == Reads::burst
+                                     ? bytes_.size()
+                                     : std::min(std::max(count, kLengthSize), bytes_.size());
+        const std::int32_t got =
+            socket_.readSome(&bytes_[end_], static_cast<std::int32_t>(room - end_), deadline);
+        if (got <= 0) {
+            return got < 0 && socket_.lastReadTimedOut() ? FrameStatus::timedOut
+                                                         : FrameStatus::closed;
+        }
+        end_ += static_cast<std::size_t>(got);
+    }
+    return FrameStatus::ok;
+}
+
+void FrameReader::makeRoom(std::size_t count) {
+    // What is left is the start of one frame at most: move it to the front.
+    std::copy(bytes_.begin() + static_cast<std::ptrdiff_t>(start_),
+              bytes_.begin() + static_cast<std::ptrdiff_t>(end_), bytes_.begin());
+    end_ -= start_;
+    start_ = 0;
+    const std::size_t room = std::max(kReadSize, std::min(count, end_ + std::max(kReadSize, end_)));
+    if (bytes_.size() < room) {
+        bytes_.resize(room);
+    } else if (end_ == 0 && bytes_.size() > kReadSize) {
+        // A long frame has gone: so does its room.
+        bytes_.resize(kReadSize);
+        bytes_.shrink_to_fit();
+    }
 }
 
 }  // namespace tarvendo

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "transport/ByteBuffer.h"
 #include "transport/Socket.h"
@@ -42,11 +43,45 @@ enum class FrameStatus {
     tooLong,   // the announced length is over the limit
 };
 
-// The next frame's payload; a length of zero or less gives an empty payload.
-// Absent when the connection closed, failed or timed out, or the length is
-// over the limit: after the last two the connection is out of step and must
-// not be used further.
-std::optional<ByteBuffer> readFrame(Socket& socket, const FrameLimits& limits = {},
-                                    FrameStatus* status = nullptr);
+// Reads the frames of one connection. Each read takes all the peer has sent
+// so far, so a burst of frames costs one system call instead of two per
+// frame; the bytes past a frame wait here for the next call. One reader per
+// connection, used by one thread.
+class FrameReader {
+public:
+    enum class Reads {
+        burst,
+        // Nothing past the frame: it stays in the system for the next reader.
+        exact,
+    };
+    // A stall limit also bounds every write on the socket.
+    explicit FrameReader(Socket& socket, FrameLimits limits = {}, Reads reads = Reads::burst);
+
+    // The next frame's payload; a length of zero or less gives an empty
+    // payload, and a payload the peer's close cut short comes as far as it
+    // came. Absent when the connection closed, failed or timed out, or the
+    // length is over the limit: after the last two the connection is out of
+    // step and must not be used further.
+    std::optional<ByteBuffer> next(FrameStatus* status = nullptr);
+    // The limits of the next frames: the first of a connection may have to
+    // come sooner than the rest.
+    void setLimits(const FrameLimits& limits) { limits_ = limits; }
+
+private:
+    std::optional<ByteBuffer> take(FrameStatus& status);
+    // Reads until count bytes wait or the deadline passes; ok when they do,
+    // closed when the peer closed first.
+    FrameStatus fill(std::size_t count, std::optional<Socket::Deadline> deadline);
+    std::size_t buffered() const { return end_ - start_; }
+    // Room for count bytes from start_ on, and more for what else has come.
+    void makeRoom(std::size_t count);
+
+    Socket& socket_;
+    FrameLimits limits_;
+    const Reads reads_;
+    std::vector<std::uint8_t> bytes_;  // read but not yet taken: [start_, end_)
+    std::size_t start_ = 0;
+    std::size_t end_ = 0;
+};
 
 }  // namespace tarvendo

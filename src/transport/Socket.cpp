@@ -60,6 +60,19 @@ std::int32_t readBefore(std::int32_t descriptor, std::uint8_t* buffer, std::int3
     return -1;
 }
 
+// One read of what is there, waiting as long as the receive time-out lets it.
+std::int32_t readOnce(std::int32_t descriptor, std::uint8_t* buffer, std::int32_t count) {
+    ssize_t got = 0;
+    do {
+        got = ::read(descriptor, buffer, static_cast<std::size_t>(count));
+    } while (got == -1 && errno == EINTR);
+    return static_cast<std::int32_t>(got);
+}
+
+bool endedOnTimeOut() {
+    return errno == EAGAIN || errno == EWOULDBLOCK || errno == ETIMEDOUT;
+}
+
 timeval toTimeval(std::chrono::milliseconds duration) {
     const auto count = duration.count();
     return timeval{static_cast<time_t>(count / 1000),
@@ -98,8 +111,7 @@ Socket::~Socket() {
     close();
 }
 
-std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead,
-                                           std::optional<Deadline> deadline) {
+std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead) {
     lastReadTimedOut_ = false;
     const std::int32_t descriptor = this->descriptor();
     if (descriptor == -1) {
@@ -116,11 +128,9 @@ std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead,
     std::int32_t remaining = bytesToRead;
     while (remaining > 0) {
         const std::int32_t wanted = std::min(remaining, chunkSize);
-        const std::int32_t got = deadline
-                                     ? readBefore(descriptor, scratch.data(), wanted, *deadline)
-                                     : read_bytes(descriptor, scratch.data(), wanted);
+        const std::int32_t got = read_bytes(descriptor, scratch.data(), wanted);
         if (got == -1) {
-            lastReadTimedOut_ = errno == EAGAIN || errno == EWOULDBLOCK || errno == ETIMEDOUT;
+            lastReadTimedOut_ = endedOnTimeOut();
             return std::nullopt;
         }
         if (got == 0) {
@@ -135,14 +145,17 @@ std::optional<ByteBuffer> Socket::readData(std::int32_t bytesToRead,
     return result;
 }
 
-bool Socket::waitReadable(std::optional<Deadline> deadline) {
+std::int32_t Socket::readSome(std::uint8_t* into, std::int32_t capacity,
+                              std::optional<Deadline> deadline) {
     lastReadTimedOut_ = false;
-    if (!isOpen()) {
-        return false;
+    const std::int32_t descriptor = this->descriptor();
+    if (descriptor == -1 || capacity <= 0) {
+        return -1;
     }
-    const bool readable = pollReadable(descriptor(), deadline);
-    lastReadTimedOut_ = !readable && errno == ETIMEDOUT;
-    return readable;
+    const std::int32_t got = deadline ? readBefore(descriptor, into, capacity, *deadline)
+                                      : readOnce(descriptor, into, capacity);
+    lastReadTimedOut_ = got == -1 && endedOnTimeOut();
+    return got;
 }
 
 bool Socket::writeData(const ByteBuffer& data, bool moreFollows) {

@@ -30,13 +30,12 @@ public:
 
     // bytesToRead bytes, fewer if the peer closed part-way; absent if the socket
     // is closed, the peer closed before sending anything, or a read failed.
-    // With a deadline, the bytes must all be there by then (a peer that
-    // trickles them in counts as timed out), whatever the receive time-out.
-    std::optional<ByteBuffer> readData(std::int32_t bytesToRead,
-                                       std::optional<Deadline> deadline = std::nullopt);
-    // Waits until a byte can be read or the peer has closed; false when the
-    // deadline (none: wait for ever) passes first, or on a failure.
-    bool waitReadable(std::optional<Deadline> deadline);
+    std::optional<ByteBuffer> readData(std::int32_t bytesToRead);
+    // Waits for bytes (no later than the deadline, if one is given, whatever
+    // the receive time-out) and takes what has come, at most capacity: how
+    // many, 0 when the peer has closed, -1 on a failure or time-out.
+    std::int32_t readSome(std::uint8_t* into, std::int32_t capacity,
+                          std::optional<Deadline> deadline = std::nullopt);
     // True when every byte was taken by the platform. moreFollows: the next
     // write follows at once and may share its segment (see write_bytes).
     bool writeData(const ByteBuffer& data, bool moreFollows = false);
@@ -56,7 +55,7 @@ public:
     void close();
     // A closed socket gets a new descriptor with the same options.
     bool reopen();
-    // Whether the last failed readData ended on the receive time-out or its deadline.
+    // Whether the last failed read ended on the receive time-out or its deadline.
     bool lastReadTimedOut() const { return lastReadTimedOut_; }
 
 private:

@@ -123,8 +123,9 @@ TEST_F(Scenario, HostileAndStalledPeersHoldUpNobody) {
     }
     backlog->setTimeouts(kPatience, kPatience);
     const std::vector<Request> sent = ann.pushes.pushes.items();
+    FrameReader frames(*backlog);
     for (auto push = sent.begin() + 2; push != sent.end(); ++push) {
-        const std::optional<ByteBuffer> frame = readFrame(*backlog);
+        const std::optional<ByteBuffer> frame = frames.next();
         const std::optional<Request> got = frame ? Request::usingJson(*frame) : std::nullopt;
         ASSERT_TRUE(got);
         EXPECT_EQ(got->request, push->request);

@@ -91,18 +91,27 @@ ByteBuffer frameBytes(std::int32_t length, const std::string& payload) {
     return bytes;
 }
 
-FramePeer::FramePeer(std::int32_t port, const std::string& from) : socket_(Socket::create()) {
-    if (!socket_) {
+namespace {
+
+std::shared_ptr<Socket> connectedFrom(const std::string& from, std::int32_t port) {
+    std::shared_ptr<Socket> socket = Socket::create();
+    if (!socket) {
         throw std::runtime_error("cannot create a socket");
     }
     if (from != "127.0.0.1") {
-        bindTo(*socket_, from, 0);
+        bindTo(*socket, from, 0);
     }
-    if (connect_socket(socket_->descriptor(), "127.0.0.1", static_cast<std::uint16_t>(port)) != 0) {
+    if (connect_socket(socket->descriptor(), "127.0.0.1", static_cast<std::uint16_t>(port)) != 0) {
         throw std::runtime_error("cannot connect to port " + std::to_string(port));
     }
-    socket_->setTimeouts(std::chrono::seconds(5), std::chrono::seconds(5));
+    socket->setTimeouts(std::chrono::seconds(5), std::chrono::seconds(5));
+    return socket;
 }
+
+}  // namespace
+
+FramePeer::FramePeer(std::int32_t port, const std::string& from)
+    : socket_(connectedFrom(from, port)), frames_(*socket_) {}
 
 void FramePeer::send(const Request& request) {
     sendFrame(request.json().value());
@@ -117,7 +126,7 @@ void FramePeer::sendBytes(const ByteBuffer& bytes) {
 }
 
 std::optional<ByteBuffer> FramePeer::nextFrame() {
-    return readFrame(*socket_);
+    return frames_.next();
 }
 
 bool FramePeer::seesEndOfStream() {

@@ -7,6 +7,7 @@
 
 #include "protocol/Request.h"
 #include "transport/ByteBuffer.h"
+#include "transport/Frame.h"
 #include "transport/Socket.h"
 
 namespace tarvendo::test {
@@ -56,6 +57,7 @@ public:
 
 private:
     std::shared_ptr<Socket> socket_;
+    FrameReader frames_;
 };
 
 }  // namespace tarvendo::test

@@ -13,7 +13,8 @@ public:
     Reader(std::shared_ptr<Socket> socket, Waitable<Request>& pushes)
         : ServerThread(std::move(socket)), pushes_(pushes) {}
     void run() override {
-        while (const std::optional<ByteBuffer> payload = readFrame(socket())) {
+        FrameReader frames(socket());
+        while (const std::optional<ByteBuffer> payload = frames.next()) {
             if (std::optional<Request> push = Request::usingJson(*payload)) {
                 pushes_.push(std::move(*push));
             }

@@ -67,7 +67,8 @@ Answer ScriptedGameServer::nextAnswer() {
 }
 
 void ScriptedGameServer::serve(Socket& connection) {
-    while (std::optional<ByteBuffer> frame = readFrame(connection)) {
+    FrameReader frames(connection);
+    while (std::optional<ByteBuffer> frame = frames.next()) {
         if (const std::optional<Request> request = Request::usingJson(*frame)) {
             requests_.push(*request);
         }

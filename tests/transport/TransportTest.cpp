@@ -34,10 +34,10 @@ std::string prefix(std::int32_t length, const std::string& payload = {}) {
 }
 
 // The next frame's payload, then how its read ended unless it was read whole.
-std::string nextFrame(Socket& socket, const FrameLimits& limits = {}) {
+std::string nextFrame(FrameReader& frames) {
     static const char* const kEnds[] = {"", "<closed>", "<timed out>", "<too long>"};
     FrameStatus status = FrameStatus::ok;
-    const std::optional<ByteBuffer> payload = readFrame(socket, limits, &status);
+    const std::optional<ByteBuffer> payload = frames.next(&status);
     return std::string(payload ? payload->text() : "") + kEnds[static_cast<int>(status)];
 }
 
@@ -50,13 +50,21 @@ TEST(FrameTest, ReadsWhatTheStreamHolds) {
         std::vector<std::string> frames;
     };
     const std::string longPayload(20'000, 'q');
+    Stream burst{"a burst across reads, in one segment", "", false, {}, {}};
+    for (int frame = 0; frame < 1'000; ++frame) {
+        burst.frames.push_back("frame " + std::to_string(frame));
+        burst.bytes +=
+            prefix(static_cast<std::int32_t>(burst.frames.back().size()), burst.frames.back());
+    }
     const Stream streams[] = {
+        burst,
         {"longer than a read", prefix(20'000, longPayload), false, {}, {longPayload}},
         {"0 and -1 are empty", prefix(0) + prefix(-1) + prefix(1, "n"), false, {}, {"", "", "n"}},
         {"the limit is inclusive", prefix(5, "12345"), false, {5}, {"12345"}},
         {"over it, no body byte is awaited", prefix(6), false, {5}, {"<too long>"}},
         {"the peer closing inside the length", std::string(2, '\0'), true, {}, {"<closed>"}},
         {"the peer closing inside the payload", prefix(9, "abc"), true, {}, {"abc", "<closed>"}},
+        {"the peer closing right after the length", prefix(9), true, {}, {"<closed>"}},
     };
     for (const Stream& stream : streams) {
         SCOPED_TRACE(stream.what);
@@ -67,8 +75,9 @@ TEST(FrameTest, ReadsWhatTheStreamHolds) {
         if (stream.thenClose) {
             pair.client->close();
         }
+        FrameReader frames(*pair.server, stream.limits);
         for (const std::string& frame : stream.frames) {
-            EXPECT_EQ(nextFrame(*pair.server, stream.limits), frame);
+            EXPECT_EQ(nextFrame(frames), frame);
         }
     }
 }
@@ -96,8 +105,9 @@ TEST(FrameTest, StallLimitAppliesOnlyOnceAFrameHasStarted) {
         std::this_thread::sleep_for(300ms);
         test::writeRaw(*pair.client, prefix(4, "late") + prefix(9, "par"));
     });
-    EXPECT_EQ(nextFrame(*pair.server, {kMaxFrameLength, 100ms}), "late");
-    EXPECT_EQ(nextFrame(*pair.server, {kMaxFrameLength, 100ms}), "<timed out>");
+    FrameReader frames(*pair.server, {kMaxFrameLength, 100ms});
+    EXPECT_EQ(nextFrame(frames), "late");
+    EXPECT_EQ(nextFrame(frames), "<timed out>");
     late.join();
 }
 
@@ -110,10 +120,12 @@ TEST(FrameTest, AFrameTrickledInRunsOutOfTimeAsAWhole) {
             std::this_thread::sleep_for(40ms);
         }
     });
-    EXPECT_EQ(nextFrame(*pair.server, {kMaxFrameLength, 200ms}), "<timed out>");
+    FrameReader frames(*pair.server, {kMaxFrameLength, 200ms});
+    EXPECT_EQ(nextFrame(frames), "<timed out>");
     trickle.join();
     const test::LoopbackPair silent = test::makeLoopbackPair();
-    EXPECT_EQ(nextFrame(*silent.server, {kMaxFrameLength, 0ms, 100ms}), "<timed out>")
+    FrameReader silentFrames(*silent.server, {kMaxFrameLength, 0ms, 100ms});
+    EXPECT_EQ(nextFrame(silentFrames), "<timed out>")
         << "nothing comes within the whole frame's time";
 }
 
@@ -176,7 +188,8 @@ struct Reader : ServerThread {
     Reader(std::shared_ptr<Socket> socket, std::atomic<int>& ended)
         : ServerThread(std::move(socket)), ended(ended) {}
     void run() override {
-        while (readFrame(socket())) {
+        FrameReader frames(socket());
+        while (frames.next()) {
         }
         std::this_thread::sleep_for(50ms);  // long enough to be seen unless joined
         ++ended;

@@ -18,11 +18,14 @@ std::shared_ptr<ServerThread> PushListener::serverThread(std::shared_ptr<Socket>
 }
 
 PushReader::PushReader(std::shared_ptr<Socket> socket, BotPlayer& player)
-    : ServerThread(std::move(socket)), player_(player), login_(player.loginCount()) {}
+    : ServerThread(std::move(socket)),
+      player_(player),
+      frames_(this->socket()),
+      login_(player.loginCount()) {}
 
 void PushReader::run() {
     while (!shouldClose()) {
-        const std::optional<ByteBuffer> payload = readFrame(socket());
+        const std::optional<ByteBuffer> payload = frames_.next();
         if (!payload) {
             // Only the game server's connection counts: anyone may connect.
             if (!shouldClose() && carriedPushes_) {

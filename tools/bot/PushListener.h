@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "transport/Frame.h"
 #include "transport/Server.h"
 
 namespace tarvendo::bot {
@@ -31,6 +32,7 @@ private:
     void handle(const ByteBuffer& payload);
 
     BotPlayer& player_;
+    FrameReader frames_;
     const std::uint64_t login_;   // the login during which the game server connected
     bool carriedPushes_ = false;  // one came with this player's token
 };
