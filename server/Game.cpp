@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 
 #include "protocol/DeckSymbols.h"
 #include "protocol/JsonFields.h"
@@ -258,11 +259,18 @@ std::optional<Game::Clock::time_point> Game::nextExpiry() const {
 }
 
 std::vector<Push> Game::announceCard(const Player& voter) const {
+    // The card as each recipient sees it: sealed or face up, two bodies at most.
+    std::map<std::string, std::optional<ByteBuffer>, std::less<>> bodies;
     std::vector<Push> pushes;
     for (const Player& recipient : roster_.players()) {
         if (const auto shown = deal_.shownTo(recipient.token, voter.token)) {
-            pushes.push_back(
-                pushTo(recipient, RequestCode::cardElected, cardBody(voter.name, *shown)));
+            auto [body, fresh] = bodies.try_emplace(*shown);
+            if (fresh) {
+                body->second = encodeBody(cardBody(voter.name, *shown));
+            }
+            pushes.push_back(Push{
+                recipient.token,
+                Request{RequestCode::cardElected, recipient.token, std::nullopt, body->second}});
         }
     }
     return pushes;
