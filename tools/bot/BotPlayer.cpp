@@ -127,7 +127,11 @@ void BotPlayer::received(const Request& push) {
             voter_.playStarted();
             break;
         case RequestCode::cardElected:
-            keepOwnCard(push);
+            // The opening shows every card again: only a card pushed before
+            // this player chose (a comeback's) needs its body read.
+            if (!voter_.hasElected()) {
+                keepOwnCard(push);
+            }
             break;
         default:
             break;

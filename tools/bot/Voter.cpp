@@ -43,6 +43,11 @@ void Voter::cardKept() {
     elected_ = true;
 }
 
+bool Voter::hasElected() const {
+    const std::lock_guard lock(mutex_);
+    return elected_;
+}
+
 void Voter::stop() {
     {
         const std::lock_guard lock(mutex_);

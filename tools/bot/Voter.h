@@ -38,6 +38,8 @@ public:
     // The game server holds a card of this player for the deal (a comeback):
     // no second vote.
     void cardKept();
+    // This player's card for the deal is chosen: it needs no more news of it.
+    bool hasElected() const;
     void stop();
     VoteCounts counts() const;
 
