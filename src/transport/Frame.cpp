@@ -11,7 +11,7 @@ using Deadline = Socket::Deadline;
 constexpr std::size_t kLengthSize = 4;
 // The pushes of an opening to a team of 24 (every vote, then Open) fit in one
 // read; a longer frame grows the room as its bytes come, not as announced.
-constexpr std::size_t kReadSize = 8 * 1024;
+constexpr std::size_t kReadSize = std::size_t{8} * 1024;
 
 std::optional<Deadline> after(std::chrono::milliseconds limit) {
     if (limit.count() <= 0) {
