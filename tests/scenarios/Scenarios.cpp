@@ -302,6 +302,8 @@ TEST(ComebackScenario, VotesStaySecretAndSurviveARestartOfTheServer) {
     EXPECT_TRUE(seats("#! #! #! ")) << "every vote kept";
     EXPECT_TRUE(restarted.child->waitForOutput("Bot2\" OK, seat taken back", 10s));
     EXPECT_LT(std::chrono::steady_clock::now() - back, 10s);
+    EXPECT_FALSE(restarted.child->waitForOutput("cardElected", 1s))
+        << "a bot chose again a card the server kept for it";
     ASSERT_TRUE(waitUntil(openEnabled) && table.openCards());
     EXPECT_TRUE(seats("3 8 8 "));
     bots->signal(SIGKILL);
