@@ -50,7 +50,7 @@ TEST(FrameTest, ReadsWhatTheStreamHolds) {
         std::vector<std::string> frames;
     };
     const std::string longPayload(20'000, 'q');
-    Stream burst{"a burst across reads, in one segment", "", false, {}, {}};
+    Stream burst{"a burst across reads", "", false, {}, {}};
     for (int frame = 0; frame < 1'000; ++frame) {
         burst.frames.push_back("frame " + std::to_string(frame));
         burst.bytes +=
