@@ -7,10 +7,13 @@ ByteBuffer ByteBuffer::fromText(std::string_view text) {
 }
 
 std::int32_t ByteBuffer::asInt32() const {
+    return littleEndianInt32(bytes_.data(), bytes_.size());
+}
+
+std::int32_t littleEndianInt32(const std::uint8_t* bytes, std::size_t count) {
     std::uint32_t value = 0;
-    const std::size_t count = bytes_.size() < 4 ? bytes_.size() : 4;
-    for (std::size_t i = 0; i < count; ++i) {
-        value |= static_cast<std::uint32_t>(bytes_[i]) << (8 * i);
+    for (std::size_t i = 0; i < count && i < 4; ++i) {
+        value |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
     }
     return static_cast<std::int32_t>(value);
 }

@@ -40,6 +40,9 @@ private:
     std::vector<std::uint8_t> bytes_;
 };
 
+// The signed value of up to four little-endian bytes (asInt32 without a buffer).
+std::int32_t littleEndianInt32(const std::uint8_t* bytes, std::size_t count);
+
 // The 4-byte little-endian image of a value.
 ByteBuffer littleEndianBytes(std::int32_t value);
 

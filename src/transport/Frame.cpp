@@ -77,7 +77,7 @@ std::optional<ByteBuffer> FrameReader::take(FrameStatus& status) {
     if (status != FrameStatus::ok) {
         return std::nullopt;  // the peer closing inside the length sent no frame
     }
-    const std::int32_t length = ByteBuffer(&bytes_[start_], kLengthSize).asInt32();
+    const std::int32_t length = littleEndianInt32(&bytes_[start_], kLengthSize);
     if (length > limits_.maxLength) {
         status = FrameStatus::tooLong;
         return std::nullopt;
