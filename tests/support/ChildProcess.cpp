@@ -5,19 +5,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
-#include <thread>
+#include <iterator>
+
+#include "support/Waiting.h"
 
 extern char** environ;
 
 namespace tarvendo::test {
 
 namespace {
-
-constexpr std::chrono::milliseconds kPoll{20};
 
 std::optional<std::string> temporaryFile() {
     std::string path = "/tmp/tarvendo-child-XXXXXX";
@@ -56,12 +56,8 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::string& program,
     }
     std::vector<std::string> words{program};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    argv.reserve(words.size() + 1);
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
+    std::vector<char*> argv(words.size() + 1, nullptr);  // ends with the null
+    std::ranges::transform(words, argv.begin(), [](std::string& word) { return word.data(); });
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -84,20 +80,11 @@ ChildProcess::~ChildProcess() {
 
 std::string ChildProcess::output() const {
     std::ifstream file(outputPath_);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 bool ChildProcess::waitForOutput(const std::string& text, std::chrono::milliseconds limit) const {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (output().find(text) == std::string::npos) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(kPoll);
-    }
-    return true;
+    return eventually([&] { return output().find(text) != std::string::npos; }, limit);
 }
 
 void ChildProcess::signal(int number) const {
@@ -107,17 +94,15 @@ void ChildProcess::signal(int number) const {
 }
 
 std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!exitStatus_) {
-        int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        } else if (std::chrono::steady_clock::now() >= deadline) {
-            break;
-        } else {
-            std::this_thread::sleep_for(kPoll);
-        }
-    }
+    eventually(
+        [this] {
+            int status = 0;
+            if (!exitStatus_ && ::waitpid(pid_, &status, WNOHANG) == pid_) {
+                exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            return exitStatus_.has_value();
+        },
+        limit);
     return exitStatus_;
 }
 
