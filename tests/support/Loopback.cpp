@@ -16,16 +16,9 @@ namespace tarvendo::test {
 
 namespace {
 
-sockaddr_in loopbackAddress(const std::string& address, std::uint16_t port) {
-    sockaddr_in socketAddress{};
-    socketAddress.sin_family = AF_INET;
-    socketAddress.sin_port = htons(port);
-    ::inet_pton(AF_INET, address.c_str(), &socketAddress.sin_addr);
-    return socketAddress;
-}
-
 void bindTo(Socket& socket, const std::string& address, std::uint16_t port) {
-    sockaddr_in socketAddress = loopbackAddress(address, port);
+    sockaddr_in socketAddress{AF_INET, htons(port), {}, {}};
+    ::inet_pton(AF_INET, address.c_str(), &socketAddress.sin_addr);
     if (::bind(socket.descriptor(), reinterpret_cast<sockaddr*>(&socketAddress),
                sizeof socketAddress) != 0) {
         throw std::runtime_error("cannot bind to " + address);
@@ -36,6 +29,21 @@ void sent(bool succeeded) {
     if (!succeeded) {
         throw std::runtime_error("cannot send to the peer");
     }
+}
+
+std::shared_ptr<Socket> connectedFrom(const std::string& from, std::int32_t port) {
+    std::shared_ptr<Socket> socket = Socket::create();
+    if (!socket) {
+        throw std::runtime_error("cannot create a socket");
+    }
+    if (from != "127.0.0.1") {
+        bindTo(*socket, from, 0);
+    }
+    if (connect_socket(socket->descriptor(), "127.0.0.1", static_cast<std::uint16_t>(port)) != 0) {
+        throw std::runtime_error("cannot connect to port " + std::to_string(port));
+    }
+    socket->setTimeouts(std::chrono::seconds(5), std::chrono::seconds(5));
+    return socket;
 }
 
 }  // namespace
@@ -71,11 +79,7 @@ std::int32_t freePort() {
 
 LoopbackPair makeLoopbackPair() {
     const Listener listener = makeListener();
-    LoopbackPair pair{Socket::create(), nullptr};
-    if (connect_socket(pair.client->descriptor(), "127.0.0.1",
-                       static_cast<std::uint16_t>(listener.port)) != 0) {
-        throw std::runtime_error("cannot connect on 127.0.0.1");
-    }
+    LoopbackPair pair{connectedFrom("127.0.0.1", listener.port), nullptr};
     pair.server = acceptOne(listener);
     return pair;
 }
@@ -90,25 +94,6 @@ ByteBuffer frameBytes(std::int32_t length, const std::string& payload) {
     bytes.append(body.data(), body.size());
     return bytes;
 }
-
-namespace {
-
-std::shared_ptr<Socket> connectedFrom(const std::string& from, std::int32_t port) {
-    std::shared_ptr<Socket> socket = Socket::create();
-    if (!socket) {
-        throw std::runtime_error("cannot create a socket");
-    }
-    if (from != "127.0.0.1") {
-        bindTo(*socket, from, 0);
-    }
-    if (connect_socket(socket->descriptor(), "127.0.0.1", static_cast<std::uint16_t>(port)) != 0) {
-        throw std::runtime_error("cannot connect to port " + std::to_string(port));
-    }
-    socket->setTimeouts(std::chrono::seconds(5), std::chrono::seconds(5));
-    return socket;
-}
-
-}  // namespace
 
 FramePeer::FramePeer(std::int32_t port, const std::string& from)
     : socket_(connectedFrom(from, port)), frames_(*socket_) {}
