@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -50,13 +51,9 @@ public:
         std::optional<T> found;
         waitUntil(
             [&](const std::vector<T>& items) {
-                for (const T& item : items) {
-                    if (matches(item)) {
-                        found = item;
-                        return true;
-                    }
-                }
-                return false;
+                const auto match = std::ranges::find_if(items, matches);
+                found = match == items.end() ? std::nullopt : std::optional(*match);
+                return found.has_value();
             },
             limit);
         return found;
