@@ -1,11 +1,8 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "server/EventLog.h"
 #include "server/GameServer.h"
