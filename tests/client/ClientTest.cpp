@@ -98,10 +98,7 @@ protected:
         desktop_.resize(800, 600);
     }
     // As the client server posts, then runs what that queued.
-    void post(Event event, UserInfo userInfo = {}) {
-        postFromConnectionThread(session_.center(), event, std::move(userInfo));
-        runQueuedTasks();
-    }
+    void post(Event event, UserInfo info = {}) { postAndRun(session_.center(), event, info); }
     CardStore& store() { return session_.cardStore(); }
     QImage drawnDeck() { return deck_.grab().toImage(); }  // drawing lays the row out
     QRectF rectOf(std::size_t card) { return store().cards()[card].visibleRect().value(); }
@@ -492,17 +489,15 @@ TEST_F(AppTest, LaunchLoginAndQuit) {
         bodyOf(server_.requests().at(0)),
         (Json{{"player_name", "Ann"}, {"game_name", ""}, {"client_server_port", clientPort_}}));
     EXPECT_EQ(delegate_.window()->windowTitle(), "Tarvendo Base  (Ann)");
-    const auto dealLineAfter = [this](const UserInfo& deal) {
-        postFromConnectionThread(session().center(), Event::initNewDeal, deal);
-        runQueuedTasks();
-        return delegate_.window()->dealTitle()->text();
+    const auto dealLineAfter = [this](const std::string& title) {
+        postAndRun(session().center(), Event::initNewDeal, UserInfo().setText("title", title));
+        return delegate_.window()->dealTitle()->text().toStdString();
     };
-    EXPECT_EQ(dealLineAfter(UserInfo().setText("title", "Story")), "Game: Sprint 12, Deal: Story");
-    EXPECT_EQ(dealLineAfter(UserInfo().setText("title", " \n")), "Game: Sprint 12");
+    EXPECT_EQ(dealLineAfter("Story"), "Game: Sprint 12, Deal: Story");
+    EXPECT_EQ(dealLineAfter(" \n"), "Game: Sprint 12");
     const int width = delegate_.window()->width();
     const std::string longTitle(270, 'w');
-    EXPECT_EQ(dealLineAfter(UserInfo().setText("title", longTitle)),
-              QString::fromStdString("Game: Sprint 12, Deal: " + longTitle));
+    EXPECT_EQ(dealLineAfter(longTitle), "Game: Sprint 12, Deal: " + longTitle);
     const auto* dealLine = static_cast<ElidedLabel*>(delegate_.window()->dealTitle());
     EXPECT_EQ(delegate_.window()->width(), width) << "a long title never widens the window";
     EXPECT_TRUE(dealLine->shownText().contains("…"));

@@ -46,10 +46,7 @@ protected:
         post(Event::playerDidAdd, UserInfo().setText("player_name", "Ben"));
     }
     ~WindowTest() override { EXPECT_TRUE(alerts_.alerts().empty()) << "an alert was shown"; }
-    void post(Event event, UserInfo info = {}) {
-        postFromConnectionThread(session_.center(), event, std::move(info));
-        runQueuedTasks();
-    }
+    void post(Event event, UserInfo info = {}) { postAndRun(session_.center(), event, info); }
     void newDeal(bool play = true) {
         post(Event::initNewDeal, UserInfo().setText("title", "Login"));
         if (play) {

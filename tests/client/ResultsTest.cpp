@@ -91,10 +91,7 @@ protected:
             post(Event::playerDidAdd, UserInfo().setText("player_name", player));
         }
     }
-    void post(Event event, UserInfo info = {}) {
-        postFromConnectionThread(session_.center(), event, std::move(info));
-        runQueuedTasks();
-    }
+    void post(Event event, UserInfo info = {}) { postAndRun(session_.center(), event, info); }
     void deal(const std::string& title, const std::vector<UserInfo>& votes, bool open = true) {
         post(Event::initNewDeal, UserInfo().setText("title", title));
         post(Event::play);
@@ -228,8 +225,7 @@ TEST(AutoOpenTest, TheAdminsOptionOpensASecondAfterEveryoneHasChosen) {
         session.connection().connect(server.address());
         ToolBar toolBar(session);
         toolBar.autoOpen()->checkBox()->setChecked(row.ticked);
-        postFromConnectionThread(session.center(), Event::cardsReadyToOpen);
-        runQueuedTasks();
+        postAndRun(session.center(), Event::cardsReadyToOpen);
         row.meanwhile(toolBar, session.center());
         waitUntil([] { return false; }, AutoOpen::kPause - 300ms);
         EXPECT_EQ(openings(server), row.openedInThePause);

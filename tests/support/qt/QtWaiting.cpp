@@ -21,4 +21,9 @@ void postFromConnectionThread(NotificationCenter& center, Event event, UserInfo 
     connection.join();
 }
 
+void postAndRun(NotificationCenter& center, Event event, UserInfo userInfo) {
+    postFromConnectionThread(center, event, std::move(userInfo));
+    runQueuedTasks();
+}
+
 }  // namespace tarvendo::test

@@ -13,5 +13,7 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 void runQueuedTasks();
 // Posts the way the client server does: on a thread of its own.
 void postFromConnectionThread(NotificationCenter& center, Event event, UserInfo userInfo = {});
+// Posts that way, then runs what the post queued.
+void postAndRun(NotificationCenter& center, Event event, UserInfo userInfo = {});
 
 }  // namespace tarvendo::test
