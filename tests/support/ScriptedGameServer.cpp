@@ -1,20 +1,13 @@
 #include "support/ScriptedGameServer.h"
 
-#include "protocol/Answer.h"
 #include "transport/Frame.h"
 
 namespace tarvendo::test {
 
-namespace {
-
-constexpr int kAcceptPollMs = 100;
-
-}  // namespace
-
 ScriptedGameServer::ScriptedGameServer() {
     worker_ = std::thread([this] {
-        while (!done_) {
-            if (std::shared_ptr<Socket> connection = acceptOne(listener_, kAcceptPollMs)) {
+        while (!done_) {  // looked at every 100 ms while nobody connects
+            if (std::shared_ptr<Socket> connection = acceptOne(listener_, 100)) {
                 {
                     // goAway() either sees this connection or stops it here.
                     const std::lock_guard lock(mutex_);
