@@ -77,16 +77,6 @@ protected:
             }
         }
     }
-    // The requests sent so far; a cardElected as the symbol it elects.
-    Texts sent() {
-        Texts sent;
-        for (const Request& request : server_.requests()) {
-            sent.emplace_back(request.request == RequestCode::cardElected
-                                  ? ToolBox::fromJsonObject(request.data)->at("symbol")
-                                  : name(request.request));
-        }
-        return sent;
-    }
 
     AlertRecorder alerts_;
     ScriptedGameServer server_;
@@ -114,14 +104,14 @@ TEST_F(WindowTest, TheDeckPlaysByKeyboard) {
         SCOPED_TRACE(row.keys);
         newDeal(row.play);
         EXPECT_TRUE(deck().hasFocus() || !row.play) << "the deck takes the focus when it shows";
-        const std::size_t before = sent().size();
+        const std::size_t before = server_.sent().size();
         press(row.keys);
         EXPECT_EQ(deck().focusPosition(), row.focus);
         EXPECT_EQ(session_.cardStore().selectedPosition(), row.selected);
         // An election comes after the delay; none is watched for twice that.
-        waitUntil([&] { return *row.elected && sent().size() > before; },
+        waitUntil([&] { return *row.elected && server_.sent().size() > before; },
                   *row.elected ? 5s : kDelay * 2);
-        const Texts all = sent();
+        const Texts all = server_.sent();
         EXPECT_EQ(Texts(all.begin() + std::ptrdiff_t(before), all.end()),
                   *row.elected ? Texts{row.elected} : Texts{});
     }
@@ -154,7 +144,7 @@ TEST_F(WindowTest, TheAdminsShortcutsFollowTheSegmentsAndThePlayerHasNone) {
     EXPECT_EQ(enabled(), (std::vector<bool>{true, false, true}));
     QTest::keyClick(&window_, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(enabled(), (std::vector<bool>{true, false, false}));
-    EXPECT_EQ(sent(), (Texts{"initNewDeal", "play", "openCards"}));
+    EXPECT_EQ(server_.sent(), (Texts{"initNewDeal", "play", "openCards"}));
     QTest::keyClick(&window_, Qt::Key_H, Qt::ControlModifier);
     EXPECT_TRUE(window_.findChild<QDockWidget*>("history")->isVisible());
     window_.findChild<QAction*>("logOut")->trigger();

@@ -1,5 +1,6 @@
 #include "support/ScriptedGameServer.h"
 
+#include "support/PushSink.h"
 #include "transport/Frame.h"
 
 namespace tarvendo::test {
@@ -47,6 +48,16 @@ void ScriptedGameServer::answerNext(AnswerMessage message, std::int64_t code) {
 void ScriptedGameServer::answerNext(Answer answer) {
     const std::lock_guard lock(mutex_);
     answers_.push_back(std::move(answer));
+}
+
+std::vector<std::string> ScriptedGameServer::sent() const {
+    std::vector<std::string> sent;
+    for (const Request& request : requests()) {
+        sent.push_back(request.request == RequestCode::cardElected
+                           ? bodyOf(request).value("symbol", "")
+                           : std::string(name(request.request)));
+    }
+    return sent;
 }
 
 Answer ScriptedGameServer::nextAnswer() {

@@ -5,6 +5,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -30,6 +31,8 @@ public:
     void answerNext(AnswerMessage message, std::int64_t code = 0);
     void answerNext(Answer answer);
     std::vector<Request> requests() const { return requests_.items(); }
+    // The requests so far by name, a cardElected as the symbol it elects.
+    std::vector<std::string> sent() const;
     // Closes the connection and accepts no other: later exchanges get no answer.
     void goAway();
 
