@@ -62,19 +62,14 @@ protected:
     Deck& deck() { return *window_.mainView()->workspace()->deck(); }
     Desktop& desktop() { return *window_.mainView()->workspace()->desktop(); }
     ToolBar& toolBar() { return *window_.mainView()->toolBar(); }
-    // <, >, [ and ] are Left, Right, Home and End; space, \r and \x1b are
-    // Space, Return and Escape; any other character is typed.
+    // <, >, [ and ] are Left, Right, Home and End; any other character is
+    // its key (\r Return, \x1b Escape).
     void press(const std::string& keys) {
-        const std::map<char, Qt::Key> named{{'<', Qt::Key_Left},     {'>', Qt::Key_Right},
-                                            {'[', Qt::Key_Home},     {']', Qt::Key_End},
-                                            {' ', Qt::Key_Space},    {'\r', Qt::Key_Return},
-                                            {'\x1b', Qt::Key_Escape}};
+        const std::map<char, Qt::Key> moves{
+            {'<', Qt::Key_Left}, {'>', Qt::Key_Right}, {'[', Qt::Key_Home}, {']', Qt::Key_End}};
         for (const char key : keys) {
-            if (named.count(key) > 0) {
-                QTest::keyClick(&deck(), named.at(key));
-            } else {
-                QTest::keyClicks(&deck(), QString(QChar(key)));
-            }
+            moves.count(key) > 0 ? QTest::keyClick(&deck(), moves.at(key))
+                                 : QTest::keyClick(&deck(), key);
         }
     }
 
