@@ -125,7 +125,6 @@ TEST_F(WindowTest, TheAdminsShortcutsFollowTheSegmentsAndThePlayerHasNone) {
         }
         return states;
     };
-    EXPECT_EQ(toolBar().segmentedControl()->segment(2)->toolTip(), "Open the cards (Ctrl+O)");
     QTest::keyClick(&window_, Qt::Key_I, Qt::ControlModifier);
     CardDealTitle* dialog = toolBar().dealTitleViewController();
     ASSERT_NE(dialog, nullptr) << "Ctrl+I opens the title dialog";
@@ -205,7 +204,6 @@ TEST_F(AccessibleWindowTest, AScreenReaderFollowsAWholeDeal) {
     EXPECT_TRUE(announced({&desktop(), 1, QAccessible::NameChanged}));
     QAccessibleInterface* results =
         QAccessible::queryAccessibleInterface(window_.mainView()->workspace()->resultsPanel());
-    EXPECT_EQ(results->text(QAccessible::Name), "Results");
     EXPECT_TRUE(results->text(QAccessible::Description).startsWith("2 of 2 cards shown; "));
     QAccessibleInterface* open =
         QAccessible::queryAccessibleInterface(toolBar().segmentedControl()->segment(2));
