@@ -21,26 +21,18 @@ using namespace std::chrono_literals;
 
 int unlockCalls = 0;  // by the stand-ins for the unlock call
 
-int refuseToLock(pthread_mutex_t*) {
-    return EINVAL;
-}
-
 int countedUnlock(pthread_mutex_t* mutex) {
     ++unlockCalls;
     return pthread_mutex_unlock(mutex);
-}
-
-int unlockButFail(pthread_mutex_t* mutex) {
-    countedUnlock(mutex);
-    return EPERM;
 }
 
 // A lock not taken skips the callback and is not released; a throwing
 // callback still releases it.
 TEST(MutexTest, EachFailurePrintsOneLineAndOnlyATakenLockIsReleased) {
     const std::tuple<Mutex::LockCall, Mutex::LockCall, std::string> cases[] = {
-        {refuseToLock, countedUnlock, "Mutex.Store: can't be locked\n"},
-        {pthread_mutex_lock, unlockButFail, "Mutex.Store: can't be unlocked\n"},
+        {[](pthread_mutex_t*) { return EINVAL; }, countedUnlock, "Mutex.Store: can't be locked\n"},
+        {pthread_mutex_lock, [](pthread_mutex_t* mutex) { return countedUnlock(mutex), EPERM; },
+         "Mutex.Store: can't be unlocked\n"},
         {pthread_mutex_lock, countedUnlock, ""},
     };
     for (const auto& [lock, unlock, printed] : cases) {
