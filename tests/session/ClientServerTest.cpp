@@ -122,8 +122,7 @@ TEST(ClientServerTest, EveryEndButAStopPrintsConnectionLostOnce) {
          {test::frameBytes(16, "this is not JSON"), test::frameBytes(13, R"({"request":9})"),
           test::frameBytes(-5)}) {
         peer.sendBytes(bytes);
-        const std::optional<ByteBuffer> answer = peer.nextFrame();
-        EXPECT_EQ(answer.value_or(ByteBuffer()).text(),
+        EXPECT_EQ(peer.nextFrame().value_or(ByteBuffer()).text(),
                   R"({"code":-1,"message":"unknownRequest","token":""})");
     }
     stalled.sendBytes(test::frameBytes(100, R"({"r)"));
