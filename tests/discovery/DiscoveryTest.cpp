@@ -137,9 +137,6 @@ TEST_F(SandboxTest, AdvertiserRenamesOnACollisionAndSurvivesADaemonRestart) {
 TEST_F(SandboxTest, BonjoureBrowserFindsOnlyTheGameServerAndSaysWhenTimeIsUp) {
     const auto loop = std::make_shared<RunLoop>();
     setMainQueue(loop);
-    const auto runFor = [&](auto span) {
-        loop->runUntil([] { return false; }, span);
-    };
     NotificationCenter center;
     test::EventRecorder recorder{center,
                                  {Event::bonjoureServerFound, Event::bonjoureServerNotFound}};
@@ -149,7 +146,7 @@ TEST_F(SandboxTest, BonjoureBrowserFindsOnlyTheGameServerAndSaysWhenTimeIsUp) {
     const auto started = RunLoop::Clock::now();
     browser.run(1.0);
     stopped.run(0.5);
-    runFor(100ms);
+    loop->runUntil([] { return false; }, 100ms);
     stopped.stop();
     ASSERT_TRUE(loop->runUntil([&] { return recorder.events.size() == 1; }, 5s));
     EXPECT_GE(RunLoop::Clock::now() - started, 1s) << "at the time limit, not before";
@@ -157,7 +154,7 @@ TEST_F(SandboxTest, BonjoureBrowserFindsOnlyTheGameServerAndSaysWhenTimeIsUp) {
     const std::optional<int> port = server ? test::listeningPort(*server, 10s) : std::nullopt;
     ASSERT_TRUE(namesake && port && server->waitForOutput(" advertised as", 10s));
     browser.run(2.0);
-    runFor(2500ms);
+    loop->runUntil([] { return false; }, 2500ms);
     const std::vector<test::RecordedEvent> events = recorder.events.items();
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0].notification.name, Event::bonjoureServerNotFound);
