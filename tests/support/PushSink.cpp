@@ -8,32 +8,26 @@ namespace tarvendo::test {
 
 namespace {
 
-class Reader : public ServerThread {
-public:
+struct Reader : ServerThread {
     Reader(std::shared_ptr<Socket> socket, Waitable<Request>& pushes)
-        : ServerThread(std::move(socket)), pushes_(pushes) {}
+        : ServerThread(std::move(socket)), pushes(pushes) {}
     void run() override {
         FrameReader frames(socket());
         while (const std::optional<ByteBuffer> payload = frames.next()) {
             if (std::optional<Request> push = Request::usingJson(*payload)) {
-                pushes_.push(std::move(*push));
+                pushes.push(std::move(*push));
             }
         }
     }
-
-private:
-    Waitable<Request>& pushes_;
+    Waitable<Request>& pushes;
 };
 
-class Readers : public ServerDelegate {
-public:
-    explicit Readers(Waitable<Request>& pushes) : pushes_(pushes) {}
+struct Readers : ServerDelegate {
+    explicit Readers(Waitable<Request>& pushes) : pushes(pushes) {}
     std::shared_ptr<ServerThread> serverThread(std::shared_ptr<Socket> socket) override {
-        return std::make_shared<Reader>(std::move(socket), pushes_);
+        return std::make_shared<Reader>(std::move(socket), pushes);
     }
-
-private:
-    Waitable<Request>& pushes_;
+    Waitable<Request>& pushes;
 };
 
 }  // namespace
