@@ -105,9 +105,8 @@ protected:
     Texts seats() {
         Texts seats;
         for (const Desktop::Seat& seat : desktop_.seats()) {
-            const bool chosen = seat.card.status() == CardStatus::known;
             seats.push_back(seat.playerName + " " + seat.card.symbol().toStdString() +
-                            (chosen ? "!" : ""));
+                            (seat.card.status() == CardStatus::known ? "!" : ""));
         }
         return seats;
     }
