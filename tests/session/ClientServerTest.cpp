@@ -1,7 +1,4 @@
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <map>
 
 #include "session/ClientServerThread.h"
 #include "session/PushGate.h"
@@ -148,27 +145,6 @@ TEST(ClientServerTest, EveryEndButAStopPrintsConnectionLostOnce) {
     EXPECT_TRUE(peer.seesEndOfStream());
     stop.finish();
     EXPECT_EQ(stop.countLines("Connection lost"), 0u);
-}
-
-// Each connection has a thread of its own, which posts its pushes in order.
-TEST(ClientServerTest, ConnectionsAreServedAtOnceEachInOrderOnItsOwnThread) {
-    ClientEnd session{"session"};
-    const std::int32_t port = session.port();
-    test::FramePeer peers[] = {test::FramePeer{port}, test::FramePeer{port}, test::FramePeer{port}};
-    for (const char* push : {"1", "2", "3"}) {
-        for (std::size_t i = 0; i < std::size(peers); ++i) {
-            peers[i].send(playerAdded(std::to_string(i) + push));
-        }
-    }
-    std::map<std::thread::id, std::string> namesByThread;
-    for (const test::RecordedEvent& event : session.recorder.events.waitFor(9)) {
-        namesByThread[event.thread] += *event.notification.userInfo.get<std::string>("player_name");
-    }
-    using ::testing::_;
-    using ::testing::Pair;
-    EXPECT_THAT(namesByThread, ::testing::UnorderedElementsAre(Pair(_, "010203"), Pair(_, "111213"),
-                                                               Pair(_, "212223")));
-    EXPECT_EQ(namesByThread.count(std::this_thread::get_id()), 0u);
 }
 
 // While a login is in flight the pushes wait for its token: checked in the
