@@ -197,8 +197,7 @@ TEST_F(Scenario, TableOfThreeDealsThenTheServerDies) {
         return waitUntil([&] {
             const std::vector<client::Desktop::Seat> shown = table.desktop.seats();
             return shown.size() == seats &&
-                   std::all_of(shown.begin(), shown.end(),
-                               [&](const auto& seat) { return face(seat.card); });
+                   std::ranges::all_of(shown, [&](const auto& seat) { return face(seat.card); });
         });
     };
     for (const auto& [title, seats, position] :
