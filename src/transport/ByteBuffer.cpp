@@ -18,12 +18,16 @@ std::int32_t littleEndianInt32(const std::uint8_t* bytes, std::size_t count) {
     return static_cast<std::int32_t>(value);
 }
 
-ByteBuffer littleEndianBytes(std::int32_t value) {
+std::array<std::uint8_t, 4> littleEndianArray(std::int32_t value) {
     const auto bits = static_cast<std::uint32_t>(value);
-    return ByteBuffer(std::vector<std::uint8_t>{static_cast<std::uint8_t>(bits & 0xFFU),
-                                                static_cast<std::uint8_t>((bits >> 8) & 0xFFU),
-                                                static_cast<std::uint8_t>((bits >> 16) & 0xFFU),
-                                                static_cast<std::uint8_t>((bits >> 24) & 0xFFU)});
+    return {static_cast<std::uint8_t>(bits & 0xFFU), static_cast<std::uint8_t>((bits >> 8) & 0xFFU),
+            static_cast<std::uint8_t>((bits >> 16) & 0xFFU),
+            static_cast<std::uint8_t>((bits >> 24) & 0xFFU)};
+}
+
+ByteBuffer littleEndianBytes(std::int32_t value) {
+    const std::array<std::uint8_t, 4> bytes = littleEndianArray(value);
+    return {bytes.data(), bytes.size()};
 }
 
 }  // namespace tarvendo

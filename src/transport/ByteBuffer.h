@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,6 +45,7 @@ private:
 std::int32_t littleEndianInt32(const std::uint8_t* bytes, std::size_t count);
 
 // The 4-byte little-endian image of a value.
+std::array<std::uint8_t, 4> littleEndianArray(std::int32_t value);
 ByteBuffer littleEndianBytes(std::int32_t value);
 
 }  // namespace tarvendo

@@ -1,6 +1,7 @@
 #include "transport/Frame.h"
 
 #include <algorithm>
+#include <array>
 
 namespace tarvendo {
 
@@ -30,7 +31,8 @@ std::optional<Deadline> earliest(std::optional<Deadline> a, std::optional<Deadli
 }  // namespace
 
 void appendFrame(ByteBuffer& frames, const ByteBuffer& payload) {
-    const ByteBuffer length = littleEndianBytes(static_cast<std::int32_t>(payload.size()));
+    const std::array<std::uint8_t, kLengthSize> length =
+        littleEndianArray(static_cast<std::int32_t>(payload.size()));
     frames.append(length.data(), length.size());
     frames.append(payload.data(), payload.size());
 }
