@@ -62,6 +62,10 @@ TEST(RequestTest, KeepsAKnownIntegralCodeAndTheFieldsOfTheRightType) {
         {R"({"request":4.0})", R"({"request":4})"},
         {R"({"data":"e30=","query":"q","request":8,"token":"t"})",
          R"({"data":"e30=","query":"q","request":8,"token":"t"})"},
+        // Each of these needs escaping.
+        {R"({"request":3,"token":"a\"b"})", R"({"request":3,"token":"a\"b"})"},
+        {R"({"query":"c\\d","request":3})", R"({"query":"c\\d","request":3})"},
+        {R"({"request":3,"token":"\u0001\t"})", R"({"request":3,"token":"\u0001\t"})"},
         {R"({"request":6,"token":7,"query":[],"data":1})", R"({"request":6})"},
         {R"({"request":6,"data":"4og="})", R"({"request":6})"},  // cut short: E2 88
     });
