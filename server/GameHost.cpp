@@ -202,16 +202,24 @@ void GameHost::apply(const Outcome& outcome) {
 }
 
 void GameHost::send(const std::vector<Push>& pushes) {
-    std::map<std::string, ByteBuffer> bursts;
+    std::map<std::string_view, std::vector<const Request*>> byRecipient;
     for (const Push& push : pushes) {
-        if (const std::optional<ByteBuffer> payload = push.request.json()) {
-            appendFrame(bursts[push.recipient], *payload);
-        }
+        byRecipient[push.recipient].push_back(&push.request);
     }
-    for (auto& [recipient, frames] : bursts) {
-        if (const auto channel = channels_.find(recipient); channel != channels_.end()) {
-            channel->second->push(std::move(frames));
+    // Each player's frames go out as soon as they are made: the first players
+    // read theirs while the others' are still being made.
+    for (const auto& [recipient, requests] : byRecipient) {
+        const auto channel = channels_.find(recipient);
+        if (channel == channels_.end()) {
+            continue;
         }
+        ByteBuffer frames;
+        for (const Request* request : requests) {
+            if (const std::optional<ByteBuffer> payload = request->json()) {
+                appendFrame(frames, *payload);
+            }
+        }
+        channel->second->push(std::move(frames));
     }
 }
 

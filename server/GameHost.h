@@ -88,7 +88,7 @@ private:
     const HostSettings settings_;
     std::mutex mutex_;  // guards everything below
     Game game_;
-    std::map<std::string, std::unique_ptr<PushChannel>> channels_;  // by player token
+    std::map<std::string, std::unique_ptr<PushChannel>, std::less<>> channels_;  // by token
     std::multimap<ConnectionId, std::string> tokensByConnection_;
     std::map<ConnectionId, std::function<void()>> closers_;
     std::condition_variable awayChanged_;
