@@ -334,6 +334,7 @@ QImage onTable(const QImage& image, QPointF at,
 
 // One image per look and size, showing what resizing the card on every draw
 // showed: a stale one would show a card in the wrong colour, size or place.
+// On a screen of two pixels a point, the image has the screen's pixels.
 TEST(CardImageCacheTest, EachLookAndSizeIsDrawnOnceWithThePixelsOfResizingOnEveryDraw) {
     const QRectF seat(126, 191.37, 126, 140.5);  // below a name of fractional height
     std::vector<std::pair<Card, QRectF>> looks{
@@ -354,6 +355,10 @@ TEST(CardImageCacheTest, EachLookAndSizeIsDrawnOnceWithThePixelsOfResizingOnEver
         EXPECT_EQ(cache.fittedInto(card, box).image.cacheKey(), placed.image.cacheKey());
         EXPECT_EQ(cache.scaledBy(card, 0.48), scaled(card.image(), 0.48));
     }
+    const auto sharp = cache.fittedInto(Card(QStringLiteral("5")), {10.5, 20, 150, 195}, 2);
+    EXPECT_EQ(sharp.image.size(), QSize(300, 390)) << "drawn at the screen's pixels";
+    EXPECT_EQ(sharp.image.devicePixelRatio(), 2);
+    EXPECT_EQ(sharp.topLeft, QPointF(10.5, 20));
 }
 
 // Over the opaque paper SourceOver gives the pixels SourceAtop gives, and

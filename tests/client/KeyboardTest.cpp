@@ -11,7 +11,6 @@
 #include "client/app/MainWindow.h"
 #include "client/results/ResultsPanel.h"
 #include "client/table/CardDealTitle.h"
-#include "client/table/CardImageCache.h"
 #include "client/table/Deck.h"
 #include "client/table/Desktop.h"
 #include "client/table/MainView.h"
@@ -231,11 +230,6 @@ TEST_F(WindowTest, TheTableKeepsItsFiguresAtTheDefaultSizeAndGrowsToTwiceThem) {
         EXPECT_NEAR(first.height(), 260 * factor, 1e-9);
         EXPECT_EQ(desktop().nameFont().pixelSize(), 16 * scale);
     }
-    CardImageCache cache;
-    const auto placed = cache.fittedInto(Card(QStringLiteral("5")), {10.5, 20, 150, 195}, 2);
-    EXPECT_EQ(placed.image.size(), QSize(300, 390)) << "drawn at the screen's pixels";
-    EXPECT_EQ(placed.image.devicePixelRatio(), 2);
-    EXPECT_EQ(placed.topLeft, QPointF(10.5, 20));
 }
 
 }  // namespace
