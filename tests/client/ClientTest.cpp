@@ -282,16 +282,13 @@ TEST_F(TableTest, ToolBarSegmentsFollowAWholeDealAndRefusalsChangeNothing) {
 }
 
 // Remembers what each paint of the widget it watches covered.
-class PaintRecorder : public QObject {
-public:
-    QRegion painted;
-
-protected:
+struct PaintRecorder : QObject {
     bool eventFilter(QObject*, QEvent* event) override {
         painted +=
             event->type() == QEvent::Paint ? static_cast<QPaintEvent*>(event)->region() : QRegion();
         return false;
     }
+    QRegion painted;
 };
 
 // A vote repaints its own seat only; the opening repaints the whole table.
@@ -511,8 +508,7 @@ TEST_F(AppTest, LaunchLoginAndQuit) {
 
 // Refuses every request to quit, as a main window waiting for its logout
 // does on a desktop; the offscreen platform would not ask the windows.
-class QuitRefuser : public QObject {
-protected:
+struct QuitRefuser : QObject {
     bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Quit; }
 };
 
