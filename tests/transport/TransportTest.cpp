@@ -99,7 +99,7 @@ TEST(FrameTest, LengthAndPayloadLeaveInOneSegmentAndNothingIsHeldBack) {
 }
 
 // Waiting for a frame to start is not limited; once it has, the rest must come.
-TEST(FrameTest, StallLimitAppliesOnlyOnceAFrameHasStarted) {
+TEST(FrameTest, TimeLimitsApplyOnceAFrameHasStartedAndToTheWholeFrame) {
     const test::LoopbackPair pair = test::makeLoopbackPair();
     std::thread late([&pair] {
         std::this_thread::sleep_for(300ms);
@@ -109,19 +109,16 @@ TEST(FrameTest, StallLimitAppliesOnlyOnceAFrameHasStarted) {
     EXPECT_EQ(nextFrame(frames), "late");
     EXPECT_EQ(nextFrame(frames), "<timed out>");
     late.join();
-}
-
-// The limits hold for the frame as a whole: each byte in time is not enough.
-TEST(FrameTest, AFrameTrickledInRunsOutOfTimeAsAWhole) {
-    const test::LoopbackPair pair = test::makeLoopbackPair();
-    std::thread trickle([&pair] {
+    // The limits hold for the frame as a whole: each byte in time is not enough.
+    const test::LoopbackPair trickled = test::makeLoopbackPair();
+    std::thread trickle([&trickled] {
         for (const char byte : prefix(6, "abcdef")) {
-            test::writeRaw(*pair.client, std::string(1, byte));
+            test::writeRaw(*trickled.client, std::string(1, byte));
             std::this_thread::sleep_for(40ms);
         }
     });
-    FrameReader frames(*pair.server, {kMaxFrameLength, 200ms});
-    EXPECT_EQ(nextFrame(frames), "<timed out>");
+    FrameReader trickledFrames(*trickled.server, {kMaxFrameLength, 200ms});
+    EXPECT_EQ(nextFrame(trickledFrames), "<timed out>");
     trickle.join();
     const test::LoopbackPair silent = test::makeLoopbackPair();
     FrameReader silentFrames(*silent.server, {kMaxFrameLength, 0ms, 100ms});
