@@ -101,7 +101,6 @@ TEST(PlayerStoreTest, AdminStorePostsEachTimeAChoiceLeavesNobodyWaiting) {
         SCOPED_TRACE(admin ? "admin" : "player");
         shared.setAdmin(admin);
         const std::size_t before = ready.events.size();
-        const std::size_t each = admin ? 1 : 0;
         store.initNewDeal();
         store.add("A", "#");
         store.add("B", "#");
@@ -110,9 +109,9 @@ TEST(PlayerStoreTest, AdminStorePostsEachTimeAChoiceLeavesNobodyWaiting) {
         EXPECT_EQ(ready.events.size() - before, 0u);
         store.add("B", "8");
         store.add("A", "3");
-        EXPECT_EQ(ready.events.size() - before, 2 * each);
+        EXPECT_EQ(ready.events.size() - before, (admin ? 2u : 0u));
         store.initNewDeal();
-        EXPECT_EQ(ready.events.size() - before, 2 * each);
+        EXPECT_EQ(ready.events.size() - before, (admin ? 2u : 0u));
         EXPECT_EQ(store.value("A"), "#");
     }
     {
@@ -129,7 +128,7 @@ TEST(PlayerStoreTest, AdminStorePostsEachTimeAChoiceLeavesNobodyWaiting) {
 // Every observer of the name runs, once per registration, on the posting
 // thread before post returns; one added during a post waits for the next,
 // and a block may remove itself.
-TEST(NotificationCenterTest, PostRunsItsNamesObserversOnItsThreadBeforeReturning) {
+TEST(NotificationCenterTest, PostRunsObserversOnItsThreadAndRemovalWaitsForARunningOne) {
     NotificationCenter center;
     test::EventRecorder twice{center, {Event::play, Event::play}};
     int selfRemovingRuns = 0;
@@ -159,29 +158,26 @@ TEST(NotificationCenterTest, PostRunsItsNamesObserversOnItsThreadBeforeReturning
     }
     EXPECT_EQ(addedRuns, 1);
     EXPECT_EQ(selfRemovingRuns, 1);
-}
-
-// Removal waits for the block running on another thread; a dropped observer
-// never runs again.
-TEST(NotificationCenterTest, RemovalWaitsForTheBlockRunningElsewhere) {
-    NotificationCenter center;
+    // Removal waits for the block running on another thread; a dropped
+    // observer never runs again.
+    NotificationCenter waiting;
     std::atomic<int> stage{0};  // 1: the block runs, 2: it may end, 3: it has ended
-    const ObserverToken slow = center.addObserver(Event::play, [&](const Notification&) {
+    const ObserverToken slow = waiting.addObserver(Event::play, [&](const Notification&) {
         stage = 1;
         test::eventually([&] { return stage == 2; });
         stage = 3;
     });
-    const std::jthread posting([&] { center.post(Event::play); });
+    const std::jthread posting([&] { waiting.post(Event::play); });
     ASSERT_TRUE(test::eventually([&] { return stage == 1; }));
     const std::jthread releasing([&] {
         std::this_thread::sleep_for(50ms);
         stage = 2;
     });
-    center.removeObserver(slow);
+    waiting.removeObserver(slow);
     EXPECT_EQ(stage, 3);
     int calls = 0;
-    EventObserver(center).registerEvent(Event::openCards, [&](const Notification&) { ++calls; });
-    center.post(Event::openCards);
+    EventObserver(waiting).registerEvent(Event::openCards, [&](const Notification&) { ++calls; });
+    waiting.post(Event::openCards);
     EXPECT_EQ(calls, 0);
 }
 
