@@ -193,8 +193,7 @@ TEST(HistoryExportTest, HostileNamesAndTitlesSurviveTheRoundTrip) {
 }
 
 std::size_t openings(const ScriptedGameServer& server) {
-    return std::size_t(
-        std::ranges::count(server.requests(), RequestCode::openCards, &Request::request));
+    return std::size_t(std::ranges::count(server.sent(), std::string("openCards")));
 }
 
 TEST(AutoOpenTest, TheAdminsOptionOpensASecondAfterEveryoneHasChosen) {
