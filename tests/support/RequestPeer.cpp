@@ -22,9 +22,7 @@ std::optional<Answer> RequestPeer::login(RequestCode code, const std::string& na
                                          std::int32_t port) {
     const Json body{{"player_name", name}, {"game_name", "Sprint"}, {"client_server_port", port}};
     std::optional<Answer> answer = send(code, body);
-    if (answer && answer->message == AnswerMessage::OK) {
-        token = answer->token;
-    }
+    token = answer && answer->message == AnswerMessage::OK ? answer->token : token;
     return answer;
 }
 
