@@ -4,6 +4,7 @@
 
 #include "protocol/Base64.h"
 #include "protocol/JsonFields.h"
+#include "protocol/PlainJson.h"
 #include "protocol/ToolBox.h"
 #include "transport/Diagnostics.h"
 
@@ -11,55 +12,16 @@ namespace tarvendo {
 
 namespace {
 
-// Printable ASCII without a quote or a backslash: JSON carries it as it stands.
 bool isPlain(const std::optional<std::string>& text) {
-    return !text || std::ranges::all_of(*text, [](char c) {
-        return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
-    });
+    return !text || plain_json::isPlain(*text);
 }
-
-// An object whose members need no escaping, written in the order the object
-// form sorts its keys. An opening pushes hundreds of requests whose only
-// fields are a number, a token and Base64: building a JSON object for each
-// cost more than the rest of the push.
-class PlainObject {
-public:
-    explicit PlainObject(std::size_t capacity) { out_.reserve(capacity); }
-    PlainObject& text(std::string_view key, const std::optional<std::string>& value) {
-        if (value) {
-            member(key);
-            out_ += '"';
-            out_ += *value;
-            out_ += '"';
-        }
-        return *this;
-    }
-    PlainObject& number(std::string_view key, std::int32_t value) {
-        member(key);
-        out_ += std::to_string(value);
-        return *this;
-    }
-    ByteBuffer close() {
-        out_ += '}';
-        return ByteBuffer::fromText(out_);
-    }
-
-private:
-    void member(std::string_view key) {
-        out_ += out_.empty() ? '{' : ',';
-        out_ += '"';
-        out_ += key;
-        out_ += "\":";
-    }
-    std::string out_;
-};
 
 ByteBuffer plainJson(const Request& request, const std::optional<std::string>& body) {
     const auto sizeOf = [](const std::optional<std::string>& text) {
         return text ? text->size() : 0;
     };
     // The keys, quotes and the number fit in the 64 added.
-    return PlainObject(64 + sizeOf(body) + sizeOf(request.token) + sizeOf(request.query))
+    return plain_json::Writer(64 + sizeOf(body) + sizeOf(request.token) + sizeOf(request.query))
         .text("data", body)
         .text("query", request.query)
         .number("request", static_cast<std::int32_t>(request.request))
@@ -82,6 +44,59 @@ std::optional<ByteBuffer> objectJson(const Request& request,
     }
 }
 
+// A request's members as the compact form has them.
+struct PlainMembers {
+    std::optional<std::string_view> data;
+    std::optional<std::string_view> query;
+    std::optional<int> request;
+    std::optional<std::string_view> token;
+};
+
+// One member's value; false for another key or a value not in the compact
+// form. A repeated key keeps its last value, as the general parser does.
+bool readValue(plain_json::Reader& reader, std::string_view key, PlainMembers& members) {
+    if (key == "request") {
+        return (members.request = reader.digit()).has_value();
+    }
+    std::optional<std::string_view>* field = key == "data"    ? &members.data
+                                             : key == "query" ? &members.query
+                                             : key == "token" ? &members.token
+                                                              : nullptr;
+    return field != nullptr && (*field = reader.text()).has_value();
+}
+
+// Absent if the text is in any other form than the compact one.
+std::optional<PlainMembers> readPlainMembers(std::string_view text) {
+    PlainMembers members;
+    plain_json::Reader reader(text);
+    if (!reader.take('{')) {
+        return std::nullopt;
+    }
+    do {
+        const std::optional<std::string_view> key = reader.text();
+        if (!key || !reader.take(':') || !readValue(reader, *key, members)) {
+            return std::nullopt;
+        }
+    } while (reader.take(','));
+    return reader.take('}') && reader.atEnd() ? std::optional(members) : std::nullopt;
+}
+
+std::optional<Request> plainRequest(std::string_view text) {
+    const std::optional<PlainMembers> members = readPlainMembers(text);
+    const std::optional<RequestCode> code =
+        members && members->request ? requestCodeFrom(*members->request) : std::nullopt;
+    if (!code) {
+        return std::nullopt;
+    }
+    const auto copy = [](std::optional<std::string_view> field) {
+        return field ? std::optional<std::string>(*field) : std::nullopt;
+    };
+    const std::optional<std::string> body =
+        members->data ? decodeBase64(*members->data) : std::nullopt;
+    return Request{*code, copy(members->token), copy(members->query),
+                   body ? std::optional<ByteBuffer>(ByteBuffer::fromText(*body)) : std::nullopt};
+}
+
 }  // namespace
 
 std::optional<ByteBuffer> Request::json() const {
@@ -94,6 +109,9 @@ std::optional<ByteBuffer> Request::json() const {
 }
 
 std::optional<Request> Request::usingJson(const ByteBuffer& buffer) {
+    if (std::optional<Request> plain = plainRequest(buffer.text())) {
+        return plain;
+    }
     const std::optional<Json> parsed =
         ToolBox::parse(buffer.text(), "init(usingJson:)(41): ", false);
     if (!parsed) {

@@ -62,17 +62,31 @@ TEST(RequestTest, KeepsAKnownIntegralCodeAndTheFieldsOfTheRightType) {
         {R"({"request":4.0})", R"({"request":4})"},
         {R"({"data":"e30=","query":"q","request":8,"token":"t"})",
          R"({"data":"e30=","query":"q","request":8,"token":"t"})"},
-        // Each of these needs escaping.
-        {R"({"request":3,"token":"a\"b"})", R"({"request":3,"token":"a\"b"})"},
-        {R"({"query":"c\\d","request":3})", R"({"query":"c\\d","request":3})"},
-        {R"({"request":3,"token":"\u0001\t"})", R"({"request":3,"token":"\u0001\t"})"},
         {R"({"request":6,"token":7,"query":[],"data":1})", R"({"request":6})"},
+        {R"({"token":"a","request":1,"token":"b"})", R"({"request":1,"token":"b"})"},
         {R"({"request":6,"data":"4og="})", R"({"request":6})"},  // cut short: E2 88
     });
     expectRefused<Request>({R"({"request":9})", R"({"request":-1})", R"({"request":4.5})",
                             R"({"request":"4"})", R"({"request":true})", R"({"token":"t"})"});
-    expectRefused<Request>({"{", "", "5", "true", R"("text")", "[]"},
+    expectRefused<Request>({"{", "", "5", "true", R"("text")", "[]", R"({"request":1)",
+                            R"({"request":1}x)", R"({"request":1,})"},
                            "init\\(usingJson:\\)\\(41\\): Serialization error: [^\n]*\n");
+}
+
+// Text that needs escaping is unescaped when read and escaped when written.
+TEST(RequestTest, EscapedTextReadAndWritten) {
+    using Text = std::optional<std::string>;
+    for (const auto& [json, query, token] :
+         {std::tuple<const char*, Text, Text>{R"({"query":"c\\d","request":4})", "c\\d", {}},
+          {R"({"request":4,"token":"a\"b"})", {}, "a\"b"},
+          {R"({"query":"\u0001\t","request":4})", "\1\t", {}}}) {
+        SCOPED_TRACE(json);
+        const std::optional<Request> read = Request::usingJson(ByteBuffer::fromText(json));
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(read->query, query);
+        EXPECT_EQ(read->token, token);
+        EXPECT_EQ(Request(RequestCode::play, token, query, {}).json()->text(), json);
+    }
 }
 
 // Nesting is refused before the parser or a copy could recurse that deep.
