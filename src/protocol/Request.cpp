@@ -1,7 +1,5 @@
 #include "protocol/Request.h"
 
-#include <algorithm>
-
 #include "protocol/Base64.h"
 #include "protocol/JsonFields.h"
 #include "protocol/PlainJson.h"
